@@ -1,0 +1,124 @@
+#include "app/account_commands.h"
+
+#include <unistd.h>
+
+#include <nlohmann/json.hpp>
+
+#include "checkdigit/account_verifier.h"
+#include "checkdigit/check_method_code.h"
+#include "core/single_conversion.h"
+
+namespace talvenor::app {
+namespace {
+
+const char* StatusName(SingleConversionStatus status) {
+  switch (status) {
+    case SingleConversionStatus::Converted:
+      return "Converted";
+    case SingleConversionStatus::InvalidBankCode:
+      return "InvalidBankCode";
+    case SingleConversionStatus::MissingAccount:
+      return "MissingAccount";
+  }
+  return "";
+}
+
+std::string_view FailureMessage(SingleConversionStatus status) {
+  switch (status) {
+    case SingleConversionStatus::InvalidBankCode:
+      return kMessageInvalidBankCode;
+    case SingleConversionStatus::MissingAccount:
+      return kMessageMissingAccount;
+    case SingleConversionStatus::Converted:
+      break;
+  }
+  return {};
+}
+
+// Texts carry Windows line ends; a terminal wants plain ones.
+std::string ForTerminal(std::string_view text) {
+  std::string plain;
+  for (char c : text) {
+    if (c != '\r') plain += c;
+  }
+  return plain;
+}
+
+void PrintForPerson(const SingleConversionOutcome& o, std::string_view bankCode,
+                    std::ostream& out) {
+  if (!o.deletionNotice.empty()) out << ForTerminal(o.deletionNotice) << "\n\n";
+  const bool bold = o.emphasise && isatty(STDOUT_FILENO);
+  out << "Bankleitzahl:  " << bankCode << "\n"
+      << "Bank:          " << o.bankName << "\n"
+      << "Kontonummer:   " << o.accountText << "\n"
+      << "BIC:           " << o.bic << "\n"
+      << "IBAN:          " << o.iban << "\n"
+      << "Prüfung:       " << (bold ? "\033[1m" : "") << o.verdict << (bold ? "\033[0m" : "")
+      << "\n"
+      << "Ergebniscode:  " << o.resultCode << "\n";
+  if (o.notReleased) out << "\n" << kMessageNotReleased << "\n";
+}
+
+}  // namespace
+
+int RunIbanCommand(const Command& command, const BankDirectory& directory,
+                   const std::filesystem::path& debugIni, std::ostream& out, std::ostream& err) {
+  const std::string& bankCode = command.operands.at(0);
+  const std::string& account = command.operands.at(1);
+  const SingleConversionOutcome o = ConvertSingle(directory, bankCode, account, debugIni);
+  const std::string_view message = FailureMessage(o.status);
+
+  if (command.json) {
+    const nlohmann::json object = {
+        {"status", StatusName(o.status)}, {"bankName", o.bankName},
+        {"deletionNotice", o.deletionNotice}, {"bic", o.bic},
+        {"iban", o.iban}, {"verdict", o.verdict},
+        {"resultCode", o.resultCode}, {"emphasise", o.emphasise},
+        {"notReleased", o.notReleased}, {"accountText", o.accountText},
+        {"message", message},
+    };
+    out << object.dump(2) << "\n";
+  } else if (o.status == SingleConversionStatus::Converted) {
+    PrintForPerson(o, bankCode, out);
+  } else {
+    err << message << "\n";
+  }
+  return o.status == SingleConversionStatus::Converted ? 0 : 2;
+}
+
+int RunVerifyCommand(const Command& command, std::ostream& out) {
+  const std::string& method = command.operands.at(0);
+  const std::string& account = command.operands.at(1);
+  const std::string bankCode = command.operands.size() > 2 ? command.operands[2] : "";
+  std::string adjusted;
+  const int result =
+      checkdigit::verifyAccountNumber(account, bankCode, checkdigit::CheckMethodCode(method), adjusted);
+
+  if (command.json) {
+    const nlohmann::json object = {
+        {"method", method}, {"account", account}, {"bankCode", bankCode},
+        {"result", result}, {"adjustedAccount", adjusted},
+    };
+    out << object.dump(2) << "\n";
+  } else {
+    out << "Methode " << method << ", Konto " << account;
+    if (!bankCode.empty()) out << ", BLZ " << bankCode;
+    out << ": ";
+    if (result == -1) {
+      out << "keine Kontonummer (leer oder null)";
+    } else if (result == 0) {
+      out << "Prüfziffer falsch";
+    } else {
+      out << "Prüfziffer richtig";
+    }
+    out << " (" << result << ")\n";
+    if (result != -1 && result != 0 && adjusted != account &&
+        adjusted != std::string_view(account).substr(account.find_first_not_of('0'))) {
+      out << "Angepasste Kontonummer: " << adjusted << "\n";
+    }
+  }
+  if (result == -1) return 2;
+  return result == 0 ? 1 : 0;
+}
+
+}  // namespace talvenor::app

@@ -1,0 +1,117 @@
+#include "app/command_line.h"
+
+#include <algorithm>
+
+namespace talvenor::app {
+namespace {
+
+bool IsDigits(const std::string& text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Checks one operand; returns the complaint or an empty text.
+std::string CheckDigitsField(const std::string& what, const std::string& value,
+                             std::size_t maxDigits) {
+  if (!IsDigits(value)) return what + " must consist of digits only: \"" + value + "\"";
+  if (value.size() > maxDigits) {
+    return what + " has at most " + std::to_string(maxDigits) + " digits: \"" + value + "\"";
+  }
+  return {};
+}
+
+std::string CheckMethodCodeOperand(const std::string& code) {
+  const bool wellFormed = code.size() == 2 &&
+                          ((code[0] >= '0' && code[0] <= '9') || (code[0] >= 'A' && code[0] <= 'Z')) &&
+                          code[1] >= '0' && code[1] <= '9';
+  if (wellFormed) return {};
+  return "the method code is two characters, a digit or capital letter and a digit (e.g. 00, A4, "
+         "E0): \"" + code + "\"";
+}
+
+std::string CheckOperands(const Command& command) {
+  const auto& ops = command.operands;
+  if (command.kind == CommandKind::kIban) {
+    if (ops.size() != 2) return "--iban takes a bank code and an account number";
+    if (auto e = CheckDigitsField("the bank code", ops[0], 8); !e.empty()) return e;
+    return CheckDigitsField("the account number", ops[1], 10);
+  }
+  if (command.kind == CommandKind::kVerify) {
+    if (ops.size() < 2 || ops.size() > 3) {
+      return "--verify takes a method code, an account number and optionally a bank code";
+    }
+    if (auto e = CheckMethodCodeOperand(ops[0]); !e.empty()) return e;
+    if (auto e = CheckDigitsField("the account number", ops[1], 10); !e.empty()) return e;
+    if (ops.size() == 3) return CheckDigitsField("the bank code", ops[2], 8);
+  }
+  return {};
+}
+
+Command UsageError(std::string message) {
+  Command command;
+  command.kind = CommandKind::kUsageError;
+  command.error = std::move(message);
+  return command;
+}
+
+}  // namespace
+
+Command ParseCommandLine(const std::vector<std::string>& arguments) {
+  Command command;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (!argument.starts_with("--")) {
+      if (command.kind == CommandKind::kIban || command.kind == CommandKind::kVerify) {
+        command.operands.push_back(argument);
+      } else {
+        command.rest.push_back(argument);
+      }
+      continue;
+    }
+    CommandKind kind = CommandKind::kNone;
+    if (argument == "--json") {
+      command.json = true;
+      continue;
+    } else if (argument == "--help") {
+      kind = CommandKind::kHelp;
+    } else if (argument == "--version") {
+      kind = CommandKind::kVersion;
+    } else if (argument == "--iban") {
+      kind = CommandKind::kIban;
+    } else if (argument == "--verify") {
+      kind = CommandKind::kVerify;
+    } else {
+      return UsageError("unknown option " + argument);
+    }
+    if (command.kind != CommandKind::kNone) {
+      return UsageError("only one of --help, --version, --iban and --verify may be given");
+    }
+    command.kind = kind;
+  }
+  if (command.kind == CommandKind::kHelp || command.kind == CommandKind::kVersion) return command;
+  if (command.kind != CommandKind::kNone && !command.rest.empty()) {
+    return UsageError("unexpected argument \"" + command.rest.front() + "\"");
+  }
+  if (std::string error = CheckOperands(command); !error.empty()) return UsageError(error);
+  return command;
+}
+
+std::string UsageText() {
+  return R"(Usage:
+  talvenor --iban BLZ ACCOUNT [--json]
+      Computes bank name, BIC, IBAN and the verdict on one account.
+      Exit status 0 when converted, 2 for an invalid bank code or a
+      missing account.
+  talvenor --verify METHOD ACCOUNT [BLZ] [--json]
+      Checks ACCOUNT with one check-digit method (00..99, A0..E4).
+      Exit status 0 when the account passes, 1 when it fails, 2 for an
+      empty or zero account or a malformed method code.
+  talvenor --help      Shows this text.
+  talvenor --version   Shows the program version.
+
+BLZ is a bank code of up to 8 digits, ACCOUNT an account number of up to
+10 digits, as the dialog's fields accept them. --json prints one JSON
+object instead of the text for a person.
+)";
+}
+
+}  // namespace talvenor::app

@@ -1,0 +1,41 @@
+// The program's long options (two dashes): single conversion, one
+// check-digit method, help and version. They never collide with the
+// program's own switches ("/S", "-s") and file parameters.
+#ifndef TALVENOR_APP_COMMAND_LINE_H_
+#define TALVENOR_APP_COMMAND_LINE_H_
+
+#include <string>
+#include <vector>
+
+namespace talvenor::app {
+
+enum class CommandKind {
+  kNone,     // no long option: the program's own start
+  kHelp,
+  kVersion,
+  kIban,     // --iban BLZ ACCOUNT
+  kVerify,   // --verify METHOD ACCOUNT [BLZ]
+  kUsageError,
+};
+
+struct Command {
+  CommandKind kind = CommandKind::kNone;
+  bool json = false;
+  std::vector<std::string> operands;  // the values after --iban / --verify
+  std::vector<std::string> rest;      // arguments that are not long options
+  std::string error;                  // for kUsageError: what is wrong
+};
+
+// Sorts the arguments (without the program name) into a command. Refuses
+// unknown long options, two commands at once, a wrong number of operands,
+// and operands that are not what the dialog's fields accept: a bank code of
+// at most 8 digits, an account of at most 10 digits, a method code of a
+// digit or capital letter followed by a digit.
+Command ParseCommandLine(const std::vector<std::string>& arguments);
+
+// The text printed by --help.
+std::string UsageText();
+
+}  // namespace talvenor::app
+
+#endif  // TALVENOR_APP_COMMAND_LINE_H_

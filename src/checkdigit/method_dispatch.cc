@@ -1,0 +1,48 @@
+// Builds the dispatch table from the catalogue groups and looks rules up.
+#include <array>
+#include <string>
+
+#include "checkdigit/method_catalogue.h"
+
+namespace talvenor::checkdigit {
+namespace {
+
+using MethodTable = std::array<MethodRule, kHandledMethodCount>;
+
+MethodTable BuildTable() {
+  MethodTable table{};
+  for (auto group : {SingleRuleMethods(), ChainedMethods(), ConditionalMethods(),
+                     VariantChainMethods(), BankCodeMethods(), RewritingMethods(),
+                     PrefixedMethods()}) {
+    for (const MethodEntry& entry : group) {
+      const int index = MethodTableIndex(entry.code);
+      if (index >= 0) table[index] = entry.rule;
+    }
+  }
+  return table;
+}
+
+const MethodTable& Table() {
+  static const MethodTable table = BuildTable();
+  return table;
+}
+
+}  // namespace
+
+std::string MethodCodeText(int index) {
+  if (index < 100) return {static_cast<char>('0' + index / 10), static_cast<char>('0' + index % 10)};
+  const int letterIndex = (index - 100) / 10;
+  return {static_cast<char>('A' + letterIndex), static_cast<char>('0' + (index - 100) % 10)};
+}
+
+MethodRule FindMethod(int code) {
+  const int index = MethodTableIndex(code);
+  return index < 0 ? nullptr : Table()[index];
+}
+
+bool RunMethod(int code, MethodAccount& account) {
+  const MethodRule rule = FindMethod(code);
+  return rule != nullptr && rule(account);
+}
+
+}  // namespace talvenor::checkdigit

@@ -1,0 +1,29 @@
+#include "core/account_text.h"
+
+#include <algorithm>
+
+#include "platform/number_text.h"
+
+namespace talvenor {
+
+long AccountPrefix(std::string_view accountText) {
+  if (accountText.size() < 8) return 0;
+  return platform::ParseLeadingLong(accountText.substr(0, accountText.size() - 7));
+}
+
+std::string PadAccount(std::string_view accountText) {
+  std::string padded(accountText.size() < 10 ? 10 - accountText.size() : 0, '0');
+  padded += accountText;
+  return padded;
+}
+
+std::string_view WithoutLeadingZeros(std::string_view text) {
+  const auto first = text.find_first_not_of('0');
+  return first == std::string_view::npos ? std::string_view{} : text.substr(first);
+}
+
+bool IsDigitsOnly(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+}  // namespace talvenor

@@ -1,0 +1,66 @@
+#include "core/bank_directory.h"
+
+#include <algorithm>
+
+namespace talvenor {
+namespace {
+
+bool IsEightDigits(std::string_view text) {
+  return text.size() == 8 &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::uint32_t ToNumber(std::string_view eightDigits) {
+  std::uint32_t value = 0;
+  for (char c : eightDigits) value = value * 10 + static_cast<std::uint32_t>(c - '0');
+  return value;
+}
+
+// Whether rules 0031 to 0035 keep a bank code's deletion quiet: the notice
+// belongs to accounts that the rule does not move to another bank code.
+bool DeletionNoticeSuppressed(int ruleClass, long accountPrefix) {
+  if (ruleClass == 0) return false;
+  return ruleClass == 1 || accountPrefix >= 100 ||
+         (accountPrefix >= 80 && accountPrefix <= 89 && ruleClass != 3);
+}
+
+}  // namespace
+
+BankDirectory::BankDirectory(std::vector<BlzInfoIBAN> records) : records_(std::move(records)) {}
+
+const BlzInfoIBAN* BankDirectory::Lookup(std::string_view bankCodeText) const {
+  if (!IsEightDigits(bankCodeText)) return nullptr;
+  const std::uint32_t bankCode = ToNumber(bankCodeText);
+  const auto it = std::lower_bound(
+      records_.begin(), records_.end(), bankCode,
+      [](const BlzInfoIBAN& record, std::uint32_t code) { return record.bankCode() < code; });
+  return (it != records_.end() && it->bankCode() == bankCode) ? &*it : nullptr;
+}
+
+std::string BankDirectory::ResolveDeletion(const BlzInfoIBAN*& record, long accountPrefix,
+                                           int ruleNumber) const {
+  const std::string& mark = record->successorMark();
+  if (mark.empty()) return {};
+  if (DeletionNoticeSuppressed(Rule31To35Class(ruleNumber), accountPrefix)) return {};
+
+  std::string notice = record->name() + " ist zur Löschung vorgesehen.";
+  if (mark.front() == '0') {
+    notice += " Ein Nachfolgeinstitut ist nicht angegeben.";
+  } else {
+    notice += "\r\nDas Nachfolgeinstitut hat die BLZ: " + mark + ".";
+    if (const BlzInfoIBAN* successor = Lookup(mark)) {
+      notice += " Sie wird zur IBAN/BIC Ermittlung verwendet.";
+      record = successor;
+    }
+  }
+  notice +=
+      "\r\n\r\nBitte denken Sie daran, dass die Kontoangaben in\r\nzukünftigen Versionen für den "
+      "Zahlungsverkehr\r\nnicht mehr gültig sind!";
+  return notice;
+}
+
+int Rule31To35Class(int ruleNumber) {
+  return (ruleNumber >= 3100 && ruleNumber <= 3599) ? (ruleNumber / 100) % 10 : 0;
+}
+
+}  // namespace talvenor

@@ -1,0 +1,18 @@
+// The bank-specific steps of the IBAN rules, selected by the exact rule
+// number (rule * 100 + version).
+#ifndef TALVENOR_CORE_RULE_CATALOGUE_H_
+#define TALVENOR_CORE_RULE_CATALOGUE_H_
+
+#include "core/rule_evaluation.h"
+
+namespace talvenor {
+
+using RuleStep = RuleStepEnd (*)(RuleEvaluation& evaluation);
+
+// The step of `effectiveRule`, or nullptr for a rule number with no step of
+// its own (it behaves as the standard rule 0).
+RuleStep FindRuleStep(int effectiveRule);
+
+}  // namespace talvenor
+
+#endif  // TALVENOR_CORE_RULE_CATALOGUE_H_

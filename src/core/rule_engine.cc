@@ -1,0 +1,102 @@
+#include "core/rule_engine.h"
+
+#include <cassert>
+
+#include "checkdigit/account_verifier.h"
+#include "checkdigit/check_method_code.h"
+#include "core/account_text.h"
+#include "core/iban.h"
+#include "core/rule_catalogue.h"
+#include "core/rule_evaluation.h"
+#include "platform/number_text.h"
+
+namespace talvenor {
+namespace {
+
+// Rules that check the account with another method than the bank's own.
+int MethodInForce(const RuleEvaluation& e) {
+  if (e.effectiveRule == 800) return 60;
+  if ((e.effectiveRule == 4300 || e.effectiveRule == 4301) &&
+      e.input.enteredBankCode == "60651070") {
+    return 6;
+  }
+  return e.methodNumber;
+}
+
+// An account text the engine can work with: at most ten digits. Anything
+// else cannot be checked and must not end up in an IBAN.
+bool IsUsableAccountText(std::string_view account) {
+  return account.size() <= 10 && IsDigitsOnly(account);
+}
+
+void CheckAccount(RuleEvaluation& e) {
+  if (e.padded == "0000000000") {
+    e.state = Invalid;
+    return;
+  }
+  e.state = checkdigit::verifyAccountNumber(e.texts.account, e.input.enteredBankCode,
+                                            e.methodNumber, e.ibanAccount);
+  e.checkedForm = PadAccount(e.ibanAccount);
+  if (e.state == Invalid) return;
+  e.texts.verdict = kVerdictValid;
+  if (e.texts.account != e.ibanAccount &&
+      WithoutLeadingZeros(e.texts.account) != WithoutLeadingZeros(e.ibanAccount)) {
+    e.resultCode = 1;
+  }
+}
+
+void Complete(RuleEvaluation& e) {
+  e.texts.iban = FormIban(e.texts.bankCode, e.ibanAccount);
+  if (e.state == Invalid) {
+    e.texts.verdict = kVerdictInvalid;
+    e.resultCode = 11;
+  } else if (e.input.enteredBankCode != e.texts.bankCode) {
+    e.resultCode = e.input.successorSubstituted ? 13 : 15;
+  } else {
+    const std::string& mark = e.input.record->successorMark();
+    if (!mark.empty() && mark.front() == '0' && e.resultCode < 10) e.resultCode = 14;
+  }
+}
+
+void Refuse(RuleEvaluation& e) {
+  e.texts.verdict = kVerdictExcluded;
+  e.texts.iban.clear();
+  e.resultCode = 12;
+}
+
+// The account text is not a number of at most ten digits: it fails, and no
+// IBAN is formed from it.
+void RejectUnusableAccount(RuleEvaluation& e) {
+  e.state = Invalid;
+  e.texts.verdict = kVerdictInvalid;
+  e.texts.iban.clear();
+  e.resultCode = 11;
+}
+
+}  // namespace
+
+int ApplyIbanRule(const BankDirectory& directory, const RuleInput& input, RuleTexts& texts) {
+  assert(input.record != nullptr && !input.record->bics().empty());
+  RuleEvaluation e{directory, input, texts};
+  e.effectiveRule = input.ruleNumber == kRuleNotReleased ? 0 : input.ruleNumber;
+  texts.account = std::string(platform::TrimBlanks(texts.account));
+  e.methodNumber = checkdigit::CheckMethodCode(input.record->checkMethod());
+  texts.bic = input.record->firstBic();
+  e.padded = PadAccount(texts.account);
+  e.methodNumber = MethodInForce(e);
+
+  if (!IsUsableAccountText(texts.account)) {
+    RejectUnusableAccount(e);
+  } else {
+    CheckAccount(e);
+    const RuleStep step = FindRuleStep(e.effectiveRule);
+    const RuleStepEnd end = step ? step(e) : RuleStepEnd::kComplete;
+    if (end == RuleStepEnd::kComplete) Complete(e);
+    if (end == RuleStepEnd::kRefuse) Refuse(e);
+  }
+
+  if (input.ruleNumber == kRuleNotReleased || e.notAllowed) e.resultCode = 50;
+  return e.resultCode;
+}
+
+}  // namespace talvenor

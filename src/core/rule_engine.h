@@ -1,0 +1,66 @@
+// The IBAN rule engine: from a bank record, its IBAN rule number, a bank
+// code and an account number to BIC, IBAN, a German verdict on the account
+// and a result code.
+//
+// Every evaluation runs the same common steps (trim the account, check it
+// with the bank's method, form the IBAN, derive the result code) with the
+// step of the bank's own rule in the middle. Outcomes are result codes and
+// texts, never exceptions:
+//   0  account accepted, nothing changed          IBAN formed
+//   1  the account in the IBAN differs from the one given
+//   11 the account fails its check                IBAN formed all the same
+//   12 the account is excluded                    no IBAN
+//   13 successor bank code used (caller substituted it)
+//   14 the bank code is to be deleted, no successor named
+//   15 the rule replaced the bank code
+//   50 IBAN determination not allowed (rule 0001: IBAN still formed)
+#ifndef TALVENOR_CORE_RULE_ENGINE_H_
+#define TALVENOR_CORE_RULE_ENGINE_H_
+
+#include <string>
+#include <string_view>
+
+#include "core/bank_directory.h"
+#include "core/blz_info.h"
+
+namespace talvenor {
+
+// The verdict texts the engine writes.
+inline constexpr std::string_view kVerdictValid = "Kontonummer gültig";
+inline constexpr std::string_view kVerdictInvalid = "Kontonummer ungültig";
+inline constexpr std::string_view kVerdictExcluded = "Kontonummer ausgeschlossen";
+inline constexpr std::string_view kVerdictReplaced = "Kontonummer ersetzt";
+inline constexpr std::string_view kVerdictPseudoReplaced = "Pseudokontonummer ersetzt";
+inline constexpr std::string_view kVerdictDonationValid = "Spendenkontonummer gültig";
+inline constexpr std::string_view kVerdictAdjusted = "Kontonummer angepasst!";
+inline constexpr std::string_view kVerdictAccepted = "Kontonummer akzeptiert";
+inline constexpr std::string_view kVerdictNotCheckable = "Kontonummer nicht prüfbar.";
+inline constexpr std::string_view kVerdictNotAllowed = "IBAN Ermittlung nicht zugelassen";
+
+// The rule number of banks that have not released the IBAN calculation.
+inline constexpr int kRuleNotReleased = 100;
+
+// What the engine reads besides the texts it changes.
+struct RuleInput {
+  int ruleNumber = 0;                // as stored for the bank, or overridden
+  const BlzInfoIBAN* record = nullptr;  // the record in force (REQUIRED)
+  std::string_view enteredBankCode;  // the bank code as entered, read only
+  bool successorSubstituted = false;  // the caller put the successor's record in
+};
+
+// The texts an evaluation reads and writes.
+struct RuleTexts {
+  std::string bankCode;  // in/out: the record's bank code; the IBAN's in the end
+  std::string account;   // in/out: trimmed in place; some rules replace it
+  std::string bic;       // out
+  std::string iban;      // out: empty when no IBAN is formed
+  std::string verdict;   // out: the engine never clears it; callers empty it first
+};
+
+// Runs one evaluation and returns the result code. `directory` serves the
+// rules that move accounts to another bank code.
+int ApplyIbanRule(const BankDirectory& directory, const RuleInput& input, RuleTexts& texts);
+
+}  // namespace talvenor
+
+#endif  // TALVENOR_CORE_RULE_ENGINE_H_

@@ -1,0 +1,47 @@
+// Reading INI files the way the program's configuration files are meant to
+// be read ("private profiles"): sections and keys are matched without regard
+// to case, the first occurrence of a key in a section wins, values are
+// trimmed and lose one pair of enclosing quotes, and every read names a
+// default that applies when the file, section or key is missing.
+//
+// A missing or unreadable file is not an error: it reads as an empty
+// profile. Lines that are not sections, keys or comments are ignored.
+#ifndef TALVENOR_PLATFORM_PRIVATE_PROFILE_H_
+#define TALVENOR_PLATFORM_PRIVATE_PROFILE_H_
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace talvenor::platform {
+
+class PrivateProfile {
+ public:
+  // Reads `file`; a file that cannot be read gives an empty profile.
+  static PrivateProfile Load(const std::filesystem::path& file);
+  // Parses INI text held in memory.
+  static PrivateProfile Parse(std::string_view text);
+
+  // The value of `key` in `section`, or nothing when it is absent.
+  std::optional<std::string> Find(std::string_view section, std::string_view key) const;
+
+  // The value, or `fallback` when the key is absent.
+  std::string GetString(std::string_view section, std::string_view key,
+                        std::string_view fallback) const;
+
+  // The value read as an integer: an optional sign and the decimal digits
+  // that follow it (no digits read as 0). `fallback` when the key is absent
+  // or its value is empty.
+  int GetInt(std::string_view section, std::string_view key, int fallback) const;
+
+ private:
+  static int Collect(void* user, const char* section, const char* name, const char* value);
+  std::map<std::pair<std::string, std::string>, std::string> values_;
+};
+
+}  // namespace talvenor::platform
+
+#endif  // TALVENOR_PLATFORM_PRIVATE_PROFILE_H_
