@@ -36,6 +36,11 @@ void CheckAccount(RuleEvaluation& e) {
   }
   e.state = checkdigit::verifyAccountNumber(e.texts.account, e.input.enteredBankCode,
                                             e.methodNumber, e.ibanAccount);
+  // A bank without method passes without the check writing the account
+  // back; the IBAN must still carry the account, not zeros.
+  if (e.state != Invalid && e.ibanAccount.empty()) {
+    e.ibanAccount = std::string(WithoutLeadingZeros(e.texts.account));
+  }
   e.checkedForm = PadAccount(e.ibanAccount);
   if (e.state == Invalid) return;
   e.texts.verdict = kVerdictValid;

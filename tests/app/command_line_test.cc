@@ -1,0 +1,69 @@
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include "app/program_version.h"
+
+namespace talvenor::app {
+namespace {
+
+Command Parse(std::vector<std::string> arguments) { return ParseCommandLine(arguments); }
+
+TEST(ParseCommandLine, SingleAccountCommands) {
+  const Command iban = Parse({"--iban", "10000000", "1234567890", "--json"});
+  EXPECT_EQ(iban.kind, CommandKind::kIban);
+  EXPECT_TRUE(iban.json);
+  EXPECT_EQ(iban.operands, (std::vector<std::string>{"10000000", "1234567890"}));
+
+  const Command verify = Parse({"--json", "--verify", "A4", "123", "10000000"});
+  EXPECT_EQ(verify.kind, CommandKind::kVerify);
+  EXPECT_TRUE(verify.json);
+  EXPECT_EQ(verify.operands.size(), 3u);
+
+  EXPECT_EQ(Parse({"--verify", "00", "123"}).kind, CommandKind::kVerify);
+  EXPECT_EQ(Parse({"--iban", "", ""}).kind, CommandKind::kIban);  // empty fields are allowed
+}
+
+TEST(ParseCommandLine, RefusesWhatTheFieldsWouldNotAccept) {
+  const std::vector<std::vector<std::string>> refused = {
+      {"--iban", "123456789", "1"},           // nine-digit bank code
+      {"--iban", "1000000a", "1"},            // letter
+      {"--iban", "10000000", "12345678901"},  // eleven-digit account
+      {"--iban", "10000000", "-5"},
+      {"--iban", "10000000", " 12"},
+      {"--iban", "10000000"},                 // account missing
+      {"--iban", "10000000", "1", "2"},       // too many
+      {"--verify", "0", "123"},               // method too short
+      {"--verify", "a4", "123"},              // lower case
+      {"--verify", "AB", "123"},              // letter in second place
+      {"--verify", "000", "123"},
+      {"--verify", "00", "12x"},
+      {"--verify", "00", "123", "123456789"},
+      {"--verify", "00"},
+      {"--iban", "10000000", "1", "--verify", "00", "1"},  // two commands
+      {"--frobnicate"},
+  };
+  for (const auto& arguments : refused) {
+    const Command command = Parse(arguments);
+    EXPECT_EQ(command.kind, CommandKind::kUsageError) << ::testing::PrintToString(arguments);
+    EXPECT_FALSE(command.error.empty());
+  }
+}
+
+TEST(ParseCommandLine, HelpVersionAndTheProgramsOwnArguments) {
+  EXPECT_EQ(Parse({"--help"}).kind, CommandKind::kHelp);
+  EXPECT_EQ(Parse({"--version"}).kind, CommandKind::kVersion);
+  const Command own = Parse({"/S", "in.txt", "out.txt"});
+  EXPECT_EQ(own.kind, CommandKind::kNone);
+  EXPECT_EQ(own.rest, (std::vector<std::string>{"/S", "in.txt", "out.txt"}));
+}
+
+TEST(DisplayVersion, DropsOneTrailingZeroPart) {
+  EXPECT_EQ(DisplayVersion("1.65.0.0"), "1.65.0");
+  EXPECT_EQ(DisplayVersion("1.65.1.0"), "1.65.1");
+  EXPECT_EQ(DisplayVersion("1.65.0.1"), "1.65.0.1");
+  EXPECT_EQ(ProgramVersion(), "1.65.0");
+}
+
+}  // namespace
+}  // namespace talvenor::app

@@ -1,0 +1,138 @@
+// Runs the built program as a whole process.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+  int status;
+  std::string out;
+};
+
+// The program under test: named by TALVENOR_EXE (set by CTest), else the
+// build folder's talvenor next to the tests folder.
+std::string Program() {
+  if (const char* path = std::getenv("TALVENOR_EXE")) return path;
+  return (fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "talvenor").string();
+}
+
+// Runs `program` with `arguments` (already shell-quoted); stderr is dropped
+// unless `withStderr`.
+Result RunProgramAt(const std::string& program, const std::string& arguments, bool withStderr = false) {
+  const std::string command =
+      "'" + program + "' " + arguments + (withStderr ? " 2>&1" : " 2>/dev/null");
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return {-1, ""};
+  std::string out;
+  std::array<char, 4096> buffer;
+  while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe)) out.append(buffer.data(), n);
+  const int status = pclose(pipe);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+Result RunProgram(const std::string& arguments, bool withStderr = false) {
+  return RunProgramAt(Program(), arguments, withStderr);
+}
+
+TEST(Executable, IbanForAPerson) {
+  const Result result = RunProgram("--iban 37050198 1234567897");
+  EXPECT_EQ(result.status, 0);
+  EXPECT_NE(result.out.find("Sparkasse K\xC3\xB6lnBonn"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("COLSDE33XXX"), std::string::npos);
+  EXPECT_NE(result.out.find("DE"), std::string::npos);
+}
+
+TEST(Executable, IbanAsJson) {
+  const Result result = RunProgram("--iban 21000000 1234567897 --json");
+  EXPECT_EQ(result.status, 0);
+  const auto json = nlohmann::json::parse(result.out);
+  for (const char* key : {"status", "bankName", "deletionNotice", "bic", "iban", "verdict",
+                          "resultCode", "emphasise", "notReleased", "accountText", "message"}) {
+    EXPECT_TRUE(json.contains(key)) << key;
+  }
+  EXPECT_EQ(json["status"], "Converted");
+  EXPECT_EQ(json["bankName"], "BBk Hamburg eh Kiel");
+  EXPECT_EQ(json["bic"], "MARKDEF1210");
+  EXPECT_EQ(json["resultCode"], 50);
+  EXPECT_EQ(json["emphasise"], true);
+  EXPECT_EQ(json["notReleased"], true);
+  EXPECT_EQ(json["message"], "");
+  EXPECT_EQ(json["iban"].get<std::string>().size(), 22u);
+}
+
+TEST(Executable, IbanFailuresExitWithTwo) {
+  const Result invalid = RunProgram("--iban 99999999 1 --json");
+  EXPECT_EQ(invalid.status, 2);
+  const auto json = nlohmann::json::parse(invalid.out);
+  EXPECT_EQ(json["status"], "InvalidBankCode");
+  EXPECT_EQ(json["message"], "Bitte geben Sie eine g\xC3\xBCltige Bankleitzahl ein!");
+
+  const Result missing = RunProgram("--iban 10000000 '' --json");
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_EQ(nlohmann::json::parse(missing.out)["status"], "MissingAccount");
+
+  const Result plain = RunProgram("--iban 10000000 ''", true);
+  EXPECT_EQ(plain.status, 2);
+  EXPECT_NE(plain.out.find("Bitte geben Sie eine Kontonummer ein!"), std::string::npos);
+}
+
+TEST(Executable, BadInputIsRefusedBeforeAnyCalculation) {
+  for (const char* arguments : {"--iban 1000000x 1", "--iban 10000000 12345678901",
+                                "--verify 0 1", "--verify 00 abc", "--bogus", ""}) {
+    const Result result = RunProgram(arguments, true);
+    EXPECT_EQ(result.status, 2) << arguments;
+    EXPECT_NE(result.out.find("talvenor:"), std::string::npos) << arguments;
+  }
+}
+
+TEST(Executable, VerifyExitStatus) {
+  // Method 09 accepts everything; an unknown method code fails everything;
+  // a zero account is no account.
+  EXPECT_EQ(RunProgram("--verify 09 1234").status, 0);
+  EXPECT_EQ(RunProgram("--verify F0 1234").status, 1);
+  EXPECT_EQ(RunProgram("--verify 09 0000").status, 2);
+  const Result json = RunProgram("--verify 09 00123 10000000 --json");
+  const auto object = nlohmann::json::parse(json.out);
+  EXPECT_EQ(object["method"], "09");
+  EXPECT_EQ(object["account"], "00123");
+  EXPECT_EQ(object["bankCode"], "10000000");
+  EXPECT_EQ(object["result"], 1);
+  EXPECT_EQ(object["adjustedAccount"], "123");
+}
+
+TEST(Executable, HelpAndVersion) {
+  const Result help = RunProgram("--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("--iban"), std::string::npos);
+  const Result version = RunProgram("--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_NE(version.out.find("1.65.0"), std::string::npos);
+  EXPECT_EQ(version.out.find("1.65.0.0"), std::string::npos);
+}
+
+TEST(Executable, ReadsDebugIniBesideTheProgram) {
+  const fs::path folder = fs::temp_directory_path() / "talvenor_exe_debug_ini";
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  const fs::path copy = folder / "talvenor";
+  fs::copy_file(Program(), copy);
+  EXPECT_EQ(nlohmann::json::parse(RunProgramAt(copy, "--iban 10000000 1234567897 --json").out)["resultCode"] == 50,
+            false);
+  std::ofstream(folder / "DEBUG.INI") << "[USEREGEL]\r\n10000000=100\r\n";
+  const auto json = nlohmann::json::parse(RunProgramAt(copy, "--iban 10000000 1234567897 --json").out);
+  EXPECT_EQ(json["resultCode"], 50);
+  EXPECT_EQ(json["notReleased"], true);
+  fs::remove_all(folder);
+}
+
+}  // namespace
