@@ -1,0 +1,96 @@
+// Throughput of the calculation core: building the directory from the
+// built-in edition, looking banks up, forming IBANs, checking accounts and
+// whole single conversions.
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "checkdigit/account_verifier.h"
+#include "checkdigit/check_method_code.h"
+#include "core/bank_code_file.h"
+#include "core/builtin_directory.h"
+#include "core/iban.h"
+#include "core/single_conversion.h"
+
+namespace {
+
+using talvenor::BuiltinDirectory;
+
+// Ten-digit account texts from a fixed seed.
+std::vector<std::string> Accounts(std::size_t count) {
+  std::mt19937_64 random(42);
+  std::uniform_int_distribution<long long> digits(1, 9999999999LL);
+  std::vector<std::string> accounts;
+  for (std::size_t i = 0; i < count; ++i) accounts.push_back(std::to_string(digits(random)));
+  return accounts;
+}
+
+std::vector<std::string> BankCodes() {
+  std::vector<std::string> codes;
+  for (const auto& record : BuiltinDirectory().records()) codes.push_back(record.bankCodeText());
+  return codes;
+}
+
+void BM_BuildDirectory(benchmark::State& state) {
+  for (auto _ : state) {
+    talvenor::BankDirectory directory(
+        talvenor::ReadBankCodeFile(talvenor::BuiltinEditionText()).records);
+    benchmark::DoNotOptimize(directory.size());
+  }
+}
+BENCHMARK(BM_BuildDirectory)->Unit(benchmark::kMillisecond);
+
+void BM_Lookup(benchmark::State& state) {
+  const auto codes = BankCodes();
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(BuiltinDirectory().Lookup(codes[i++ % codes.size()]));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_Lookup);
+
+void BM_FormIban(benchmark::State& state) {
+  const auto accounts = Accounts(4096);
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(talvenor::FormIban("37050198", accounts[i++ % accounts.size()]));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_FormIban);
+
+void BM_VerifyAccountEveryMethod(benchmark::State& state) {
+  const auto accounts = Accounts(4096);
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const int method =
+        talvenor::checkdigit::CheckMethodCode(talvenor::checkdigit::MethodCodeText(
+            static_cast<int>(i % talvenor::checkdigit::kHandledMethodCount)));
+    std::string adjusted;
+    benchmark::DoNotOptimize(talvenor::checkdigit::verifyAccountNumber(
+        accounts[i % accounts.size()], "37050198", method, adjusted));
+    ++i;
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_VerifyAccountEveryMethod);
+
+void BM_ConvertSingle(benchmark::State& state) {
+  const auto codes = BankCodes();
+  const auto accounts = Accounts(4096);
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(talvenor::ConvertSingle(
+        BuiltinDirectory(), codes[i % codes.size()], accounts[i % accounts.size()], {}));
+    ++i;
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ConvertSingle);
+
+}  // namespace
+
+BENCHMARK_MAIN();
