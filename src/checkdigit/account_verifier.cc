@@ -5,6 +5,7 @@
 #include "checkdigit/check_method_code.h"
 #include "checkdigit/method_catalogue.h"
 #include "checkdigit/primitives.h"
+#include "checkdigit/shared_rules.h"
 #include "platform/number_text.h"
 
 namespace talvenor::checkdigit {
@@ -59,13 +60,10 @@ int verifyAccount(std::string& account, long bankCode, int methodCode) {
 }
 
 int verifySubAccountShift(std::string_view accountText) {
-  static constexpr int kWeights[] = {2, 1, 2, 1, 2, 1};
   if (accountText.size() > 10) return 0;
   const std::string account = LeftPadded(accountText, 10);
   if (account.substr(3, 3) == "000") return 0;
-  return weightedMod10(std::string_view(account).substr(3, 6), DigitValue(account[9]), kWeights, 1)
-             ? 1
-             : 0;
+  return SubAccountMod10(account, 10) ? 1 : 0;
 }
 
 }  // namespace talvenor::checkdigit
