@@ -4,14 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "checkdigit/account_verifier.h"
+#include "method_test_support.h"
 #include "checkdigit/check_method_code.h"
 
 namespace talvenor::checkdigit {
 namespace {
 
-bool Passes(const char* code, std::string account, long bankCode) {
-  return verifyAccount(account, bankCode, CheckMethodCode(code)) != 0;
-}
 
 constexpr long kPlainBank = 10020000;        // fourth character "2"
 constexpr long kFourthIsFour = 10040000;     // fourth character "4"

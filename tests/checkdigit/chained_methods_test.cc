@@ -15,6 +15,7 @@
 #include <string>
 
 #include "checkdigit/account_verifier.h"
+#include "method_test_support.h"
 #include "checkdigit/check_method_code.h"
 #include "checkdigit/method_catalogue.h"
 #include "platform/clock.h"
@@ -22,9 +23,6 @@
 namespace talvenor::checkdigit {
 namespace {
 
-bool Passes(const char* code, std::string account, long bankCode = 0) {
-  return verifyAccount(account, bankCode, CheckMethodCode(code)) != 0;
-}
 
 struct Case {
   const char* code;

@@ -6,14 +6,12 @@
 #include <gtest/gtest.h>
 
 #include "checkdigit/account_verifier.h"
+#include "method_test_support.h"
 #include "checkdigit/check_method_code.h"
 
 namespace talvenor::checkdigit {
 namespace {
 
-bool Passes(const char* code, std::string account) {
-  return verifyAccount(account, 0, CheckMethodCode(code)) != 0;
-}
 
 struct Case {
   const char* code;

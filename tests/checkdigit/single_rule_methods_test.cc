@@ -14,15 +14,13 @@
 #include <vector>
 
 #include "checkdigit/account_verifier.h"
+#include "method_test_support.h"
 #include "checkdigit/check_method_code.h"
 #include "checkdigit/method_catalogue.h"
 
 namespace talvenor::checkdigit {
 namespace {
 
-bool Passes(const char* code, std::string account, long bankCode = 0) {
-  return verifyAccount(account, bankCode, CheckMethodCode(code)) != 0;
-}
 
 // How many of the ten accounts `body` + "0" ... `body` + "9" pass `code`.
 int PassingCheckDigits(const char* code, const std::string& body) {
