@@ -1,11 +1,23 @@
 #include "core/iban.h"
 
 #include <cmath>
-#include <cstdio>
+#include <cstdint>
 
 #include "platform/number_text.h"
 
 namespace talvenor {
+namespace {
+
+// Writes `value` as exactly `width` decimal digits, left-padded with "0".
+// REQUIRES: value < 10^width.
+void PutDigits(char* out, std::uint64_t value, int width) {
+  for (int i = width - 1; i >= 0; --i) {
+    out[i] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
+}
+
+}  // namespace
 
 std::string FormIban(std::string_view bankCodeText, std::string_view accountText) {
   const long bankCode = platform::ParseLeadingLong(bankCodeText);
@@ -20,8 +32,13 @@ std::string FormIban(std::string_view bankCodeText, std::string_view accountText
   const long remainder = ((b + 1) * 62 + a * 27) % 97;
   const long checkDigits = 98 - remainder;
 
-  char iban[40];
-  std::snprintf(iban, sizeof iban, "DE%02ld%08ld%010.0f", checkDigits, bankCode, account);
+  // "DE", two check digits, eight bank-code digits, ten account digits.
+  std::string iban(22, '0');
+  iban[0] = 'D';
+  iban[1] = 'E';
+  PutDigits(&iban[2], static_cast<std::uint64_t>(checkDigits), 2);
+  PutDigits(&iban[4], static_cast<std::uint64_t>(bankCode), 8);
+  PutDigits(&iban[12], static_cast<std::uint64_t>(account), 10);
   return iban;
 }
 
