@@ -10,7 +10,6 @@
 namespace talvenor::checkdigit {
 namespace {
 
-
 constexpr long kPlainBank = 10020000;        // fourth character "2"
 constexpr long kFourthIsFour = 10040000;     // fourth character "4"
 constexpr long kEndsIn10111 = 10010111;      // last five digits 10111

@@ -23,12 +23,7 @@
 namespace talvenor::checkdigit {
 namespace {
 
-
-struct Case {
-  const char* code;
-  const char* account;
-  bool passes;
-};
+using Case = MethodCase;
 
 // Each chain: an account its first method accepts, accounts only a later
 // method accepts, and one none of them accepts.

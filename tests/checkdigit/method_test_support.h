@@ -10,6 +10,13 @@
 
 namespace talvenor::checkdigit {
 
+// One row of a method table: the method, the account, whether it passes.
+struct MethodCase {
+  const char* code;
+  const char* account;
+  bool passes;
+};
+
 // Whether `account` passes method `code` for the bank code `bankCode`.
 inline bool Passes(std::string_view code, std::string_view account, long bankCode = 0) {
   std::string text(account);

@@ -12,12 +12,7 @@
 namespace talvenor::checkdigit {
 namespace {
 
-
-struct Case {
-  const char* code;
-  const char* account;
-  bool passes;
-};
+using Case = MethodCase;
 
 // Cross sums from the right of each fifteen-digit string:
 //   "C6" 1234567896: 4451981 23456789 -> 9+8+5+6+1+4+6+2+2+8+9+1+1+4+8 = 74 -> 6

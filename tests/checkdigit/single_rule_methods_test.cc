@@ -21,7 +21,6 @@
 namespace talvenor::checkdigit {
 namespace {
 
-
 // How many of the ten accounts `body` + "0" ... `body` + "9" pass `code`.
 int PassingCheckDigits(const char* code, const std::string& body) {
   int passing = 0;
@@ -29,11 +28,7 @@ int PassingCheckDigits(const char* code, const std::string& body) {
   return passing;
 }
 
-struct Case {
-  const char* code;
-  const char* account;
-  bool passes;
-};
+using Case = MethodCase;
 
 void ExpectCases(std::span<const Case> cases) {
   for (const Case& c : cases) {

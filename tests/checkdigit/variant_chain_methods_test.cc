@@ -13,12 +13,7 @@
 namespace talvenor::checkdigit {
 namespace {
 
-
-struct Case {
-  const char* code;
-  const char* account;
-  bool passes;
-};
+using Case = MethodCase;
 
 void ExpectAll(std::initializer_list<Case> cases) {
   for (const Case& c : cases) {
