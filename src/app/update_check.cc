@@ -1,0 +1,1 @@
+#include "app/update_check.h"

@@ -1,0 +1,1 @@
+#include "batch/convert_file.h"

@@ -1,0 +1,54 @@
+// Converting a whole IBANHIN file into IBANRUECK output: one file, or one
+// per institution group (the fourth digit of the bank code).
+//
+// Output is all or nothing: records are written to temporary files beside
+// the output names, which take their final names only when the whole run
+// has succeeded. After a failure none of the output names exists.
+#ifndef TALVENOR_BATCH_CONVERT_FILE_H_
+#define TALVENOR_BATCH_CONVERT_FILE_H_
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/bank_directory.h"
+
+namespace talvenor::batch {
+
+// Asks a person for the output file when the caller gave none. The
+// command line never needs it: it always passes an output path.
+class SaveFileQuestion {
+ public:
+  virtual ~SaveFileQuestion() = default;
+  // The chosen path, or nothing when the person cancelled. `initialFolder`
+  // may be empty.
+  virtual std::optional<std::string> AskOutputPath(const std::string& initialFolder) = 0;
+};
+
+struct BatchOptions {
+  const BankDirectory* directory = nullptr;  // required
+  std::filesystem::path formatIni;           // FORMAT.INI; empty = built-in layout
+  bool group = false;                        // one output file per institution group
+  std::string initialFolder;                 // for the save-file question
+  SaveFileQuestion* saveQuestion = nullptr;  // null: an empty output path fails
+};
+
+// The options of a normal run: the built-in bank directory, FORMAT.INI in
+// the program's folder, and "GROUP"/"PATH" from the per-user settings.
+BatchOptions DefaultBatchOptions();
+
+// Results of ConvertFile.
+inline constexpr int kConvertSucceeded = 1;
+inline constexpr int kConvertFailed = 0;
+inline constexpr int kConvertCancelled = -1;
+
+// Converts `inputPath` into `outputPath` (asking for it when empty) and
+// fills `message`: the files written, or why the run failed (empty when
+// cancelled).
+int ConvertFile(std::string_view inputPath, std::string_view outputPath, std::string& message,
+                const BatchOptions& options);
+
+}  // namespace talvenor::batch
+
+#endif  // TALVENOR_BATCH_CONVERT_FILE_H_

@@ -1,0 +1,1 @@
+#include "batch/gzip_reader.h"

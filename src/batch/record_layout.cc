@@ -1,0 +1,1 @@
+#include "batch/record_layout.h"
