@@ -1,4 +1,5 @@
-// The talvenor program: the command-line entry point.
+// The talvenor program: the long options (--help, --version, --iban,
+// --verify) are answered here; everything else is the application's start.
 #include <iostream>
 #include <string>
 #include <vector>
@@ -6,6 +7,7 @@
 #include "app/account_commands.h"
 #include "app/command_line.h"
 #include "app/program_version.h"
+#include "app/quorin_app.h"
 #include "core/builtin_directory.h"
 #include "platform/program_folder.h"
 
@@ -41,6 +43,10 @@ int main(int argc, char** argv) {
     case CommandKind::kNone:
       break;
   }
-  std::cerr << "talvenor: no command given\n\n" << talvenor::app::UsageText();
-  return 2;
+  // The program's own start: the main dialog, or a batch run of the two
+  // files named (see quorin_app.h for the exit status).
+  talvenor::app::CQuorinApp app(argc, argv);
+  const int status = app.InitInstance(command.rest);
+  app.ExitInstance();
+  return status;
 }

@@ -51,6 +51,20 @@ std::string CheckForUpdate(const UpdateServer& server, bool enabled,
                            const std::string& programVersion, std::string& updateUrl,
                            ProxyCredentialsPrompt* prompt);
 
+// How long the check waits. Connecting covers the name lookup, the proxy
+// tunnel and the TLS handshake; the transfer ends when no byte moves for
+// `transferMs` (rounded up to whole seconds), and the whole exchange is
+// bounded by `connectMs` + 2 * `transferMs`.
+struct UpdateTimeouts {
+  long connectMs = 20000;
+  long transferMs = 15000;
+};
+
+// The same check with other time-outs.
+std::string CheckForUpdate(const UpdateServer& server, bool enabled,
+                           const std::string& programVersion, std::string& updateUrl,
+                           ProxyCredentialsPrompt* prompt, const UpdateTimeouts& timeouts);
+
 // True when `version` sorts after `programVersion` as plain text.
 bool IsNewerVersion(std::string_view version, std::string_view programVersion);
 

@@ -1,10 +1,164 @@
 #include "core/rule_catalogue.h"
 
-namespace talvenor {
+#include <array>
+#include <string_view>
 
-// No bank-specific step is written yet: every rule number evaluates as the
-// standard rule. The engine itself applies the method override of rules
-// 0008 and 0043.
-RuleStep FindRuleStep(int /*effectiveRule*/) { return nullptr; }
+#include "core/rule_steps.h"
+#include "core/rule_tables.h"
+
+namespace talvenor {
+namespace {
+
+using namespace rule_steps;
+
+// Conditions on the entered bank code under which a rule moves the account.
+bool Always(std::string_view) { return true; }
+bool IsLeerPartner(std::string_view entered) {
+  return entered == "26691213" || entered == "28591579" || entered == "25090300";
+}
+bool Is60651070(std::string_view entered) { return entered == "60651070"; }
+bool IsVonEssenPartner(std::string_view entered) {
+  return entered == "10120800" || entered == "27010200" || entered == "60020300";
+}
+bool Is28252760(std::string_view entered) { return entered == "28252760"; }
+bool Is50810900(std::string_view entered) { return entered == "50810900"; }
+
+// Rules that only hand the account to another bank code and BIC; the
+// account itself is neither tested nor changed by the rule.
+struct BankSubstitution {
+  int rule;
+  bool (*applies)(std::string_view enteredBankCode);
+  std::string_view bankCode;  // empty: the bank code stays
+  std::string_view bic;
+};
+constexpr std::array<BankSubstitution, 23> kBankSubstitutions{{
+    {800, Always, "50020200", "BHFBDEFF500"},
+    {1200, Always, "50050000", "HELADEFFXXX"},
+    {1201, Always, "50050000", "HELADEFFXXX"},
+    {1300, Always, "30050000", "WELADEDDXXX"},
+    {1301, Always, "30050000", "WELADEDDXXX"},
+    {1400, Always, "30060601", "DAAEDEDDXXX"},
+    {1900, Always, "50120383", "DELBDE33XXX"},
+    {2500, Always, "60050101", "SOLADEST600"},
+    {2800, Always, "25050180", "SPKHDE2HXXX"},
+    {3700, Always, "30010700", "BOTKDEDXXXX"},
+    {3800, IsLeerPartner, "28590075", "GENODEF1LER"},
+    {3900, InRule0039BankCodeList, "28020050", "OLBODEH2XXX"},
+    {4000, Always, "68052328", "SOLADES1STF"},
+    {4001, Always, "68052328", "SOLADES1STF"},
+    {4300, Is60651070, "66650085", "PZHSDE66XXX"},
+    {4301, Is60651070, "66650085", "PZHSDE66XXX"},
+    {4500, Always, "", "ESSEDE5FXXX"},
+    {4501, Always, "", "ESSEDE5FXXX"},
+    {4600, Always, "31010833", "CCBADE31XXX"},
+    {4800, IsVonEssenPartner, "36010200", "VONEDE33XXX"},
+    {5000, Is28252760, "28550000", "BRLADE21LER"},
+    {5500, Always, "25410200", "BHWBDE2HXXX"},
+    {5700, Is50810900, "66010200", "BBSPDE6KXXX"},
+}};
+
+// Rules that replace listed accounts (donation and pseudo accounts) from
+// the replacement table the rule number selects.
+struct TableReplacement {
+  int rule;
+  std::string_view verdict;  // written on a hit
+};
+constexpr std::array<TableReplacement, 10> kTableReplacements{{
+    {400, kVerdictDonationValid},
+    {600, kVerdictDonationValid},
+    {700, kVerdictDonationValid},
+    {1100, kVerdictDonationValid},
+    {1500, kVerdictPseudoReplaced},
+    {1501, kVerdictPseudoReplaced},
+    {1700, kVerdictPseudoReplaced},
+    {1800, kVerdictReplaced},
+    {2400, kVerdictReplaced},
+    {5100, kVerdictReplaced},
+}};
+
+// Rules that know one or two accounts by their padded form and set fixed
+// values for them.
+struct FixedAccountTest {
+  int rule;
+  std::array<std::string_view, 2> padded;  // the second may be empty
+  std::string_view ibanAccount;            // empty: unchanged
+  AccountState state;
+  int resultCode;
+  std::string_view verdict;  // empty: unchanged
+};
+constexpr std::array<FixedAccountTest, 5> kFixedAccountTests{{
+    {1600, {"0000300000", ""}, "18128012", Replaced, 1, kVerdictReplaced},
+    {2200, {"0001111111", ""}, "2222200000", Valid, 1, kVerdictReplaced},
+    {2300, {"0000000700", ""}, "1000700800", Valid, 1, kVerdictReplaced},
+    {2600, {"0000055111", "0008090100"}, "", Valid, 0, ""},
+    {2700, {"0000003333", "0000004444"}, "", Valid, 0, ""},
+}};
+
+// The remaining rules, each with a step of its own.
+struct OwnStep {
+  int rule;
+  RuleStep step;
+};
+constexpr std::array<OwnStep, 39> kOwnSteps{{
+    {200, Rule0002},        {300, Rule0003},        {500, Rule0005},
+    {501, Rule0005},        {502, Rule0005},        {503, Rule0005},
+    {900, Rule0009},        {1000, Rule0010},       {1001, Rule0010},
+    {2000, Rule0020},       {2001, Rule0020},       {2002, Rule0020},
+    {2100, Rule0021},       {2101, Rule0021},       {2900, Rule0029},
+    {3000, Rule0030},       {3100, Rule0031},       {3101, Rule0031},
+    {3200, Rule0032To0035}, {3300, Rule0032To0035}, {3301, Rule0032To0035},
+    {3400, Rule0032To0035}, {3500, Rule0032To0035}, {3501, Rule0032To0035},
+    {3600, Rule0036},       {4100, Rule0041},       {4200, Rule0042},
+    {4201, Rule0042},       {4400, Rule0044},       {4700, Rule0047},
+    {4901, Rule0049},       {5200, Rule0052},       {5300, Rule0053},
+    {5400, Rule0054},       {5401, Rule0054},       {5600, Rule0056},
+    {5601, Rule0056},       {5602, Rule0056},       {5603, Rule0056},
+}};
+
+template <typename Row, std::size_t N>
+const Row* FindRow(const std::array<Row, N>& table, int rule) {
+  for (const Row& row : table) {
+    if (row.rule == rule) return &row;
+  }
+  return nullptr;
+}
+
+RuleStepEnd SubstituteBankCode(RuleEvaluation& e) {
+  const BankSubstitution& row = *FindRow(kBankSubstitutions, e.effectiveRule);
+  if (!row.applies(e.input.enteredBankCode)) return RuleStepEnd::kComplete;
+  if (!row.bankCode.empty()) e.texts.bankCode = row.bankCode;
+  e.texts.bic = row.bic;
+  return RuleStepEnd::kComplete;
+}
+
+RuleStepEnd ReplaceFromRuleTable(RuleEvaluation& e) {
+  const TableReplacement& row = *FindRow(kTableReplacements, e.effectiveRule);
+  if (ReplaceAccountFromTable(e.texts.bankCode, e.texts.account, e.effectiveRule)) {
+    TakeReplacedAccount(e, row.verdict);
+  }
+  return RuleStepEnd::kComplete;
+}
+
+RuleStepEnd TestFixedAccount(RuleEvaluation& e) {
+  const FixedAccountTest& row = *FindRow(kFixedAccountTests, e.effectiveRule);
+  if (e.padded != row.padded[0] && (row.padded[1].empty() || e.padded != row.padded[1])) {
+    return RuleStepEnd::kComplete;
+  }
+  if (!row.ibanAccount.empty()) e.ibanAccount = row.ibanAccount;
+  e.state = row.state;
+  e.resultCode = row.resultCode;
+  if (!row.verdict.empty()) e.texts.verdict = row.verdict;
+  return RuleStepEnd::kComplete;
+}
+
+}  // namespace
+
+RuleStep FindRuleStep(int effectiveRule) {
+  if (FindRow(kBankSubstitutions, effectiveRule)) return SubstituteBankCode;
+  if (FindRow(kTableReplacements, effectiveRule)) return ReplaceFromRuleTable;
+  if (FindRow(kFixedAccountTests, effectiveRule)) return TestFixedAccount;
+  if (const OwnStep* own = FindRow(kOwnSteps, effectiveRule)) return own->step;
+  return nullptr;
+}
 
 }  // namespace talvenor

@@ -63,10 +63,13 @@ void Complete(RuleEvaluation& e) {
   }
 }
 
+// No IBAN: the account is excluded (12), or, where the step marked the IBAN
+// as not allowed, its determination is refused altogether (50).
 void Refuse(RuleEvaluation& e) {
-  e.texts.verdict = kVerdictExcluded;
+  e.state = Refused;
+  e.texts.verdict = e.notAllowed ? kVerdictNotAllowed : kVerdictExcluded;
   e.texts.iban.clear();
-  e.resultCode = 12;
+  e.resultCode = e.notAllowed ? 50 : 12;
 }
 
 // The account text is not a number of at most ten digits: it fails, and no

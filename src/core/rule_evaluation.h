@@ -38,8 +38,10 @@ struct RuleEvaluation {
 
 enum class RuleStepEnd {
   kComplete,  // go on with the common completion
-  kRefuse,    // refuse the IBAN (verdict and code set by the refusal)
-  kFinished,  // the step has set everything itself; skip the completion
+  kRefuse,    // no IBAN: "Kontonummer ausgeschlossen" and 12, or, when the
+              // step marked the IBAN as not allowed, "IBAN Ermittlung nicht
+              // zugelassen" and 50
+  kFinished,  // the step has set IBAN, verdict and code itself; no completion
 };
 
 }  // namespace talvenor

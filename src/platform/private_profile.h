@@ -6,6 +6,7 @@
 //
 // A missing or unreadable file is not an error: it reads as an empty
 // profile. Lines that are not sections, keys or comments are ignored.
+// Lines of any length are read in full; a NUL byte ends its line.
 #ifndef TALVENOR_PLATFORM_PRIVATE_PROFILE_H_
 #define TALVENOR_PLATFORM_PRIVATE_PROFILE_H_
 
@@ -38,7 +39,6 @@ class PrivateProfile {
   int GetInt(std::string_view section, std::string_view key, int fallback) const;
 
  private:
-  static int Collect(void* user, const char* section, const char* name, const char* value);
   std::map<std::pair<std::string, std::string>, std::string> values_;
 };
 

@@ -93,7 +93,8 @@ bool WriteLines(const std::filesystem::path& file, const std::vector<Line>& line
 // that key, or adds one at the end of the section, or adds the section.
 void Put(std::vector<Line>& lines, std::string_view section, std::string_view key,
          std::string_view raw) {
-  std::string text = std::string(key) + "=" + std::string(raw);
+  std::string text(key);
+  text.append("=").append(raw);
   std::size_t insertAt = lines.size();
   bool sectionFound = false;
   for (std::size_t i = 0; i < lines.size(); ++i) {
