@@ -112,7 +112,9 @@ void Put(std::vector<Line>& lines, std::string_view section, std::string_view ke
     if (!TrimBlanks(lines[i].text).empty()) insertAt = i + 1;
   }
   if (!sectionFound) {
-    lines.push_back(Line{"[" + std::string(section) + "]", std::string(section), {}, true});
+    std::string header = "[";
+    header.append(section).append("]");
+    lines.push_back(Line{std::move(header), std::string(section), {}, true});
     insertAt = lines.size();
   }
   lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt),
