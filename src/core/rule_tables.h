@@ -16,7 +16,9 @@ namespace talvenor {
 
 // Replaces `account` (trimmed account text) in place from the replacement
 // table that `ruleNumber` and `bankCode` select, trying the tables in their
-// fixed order; true on a hit. Rule numbers without a table always miss.
+// fixed order; true on a hit. Three bank codes (10050000, 37050198,
+// 37060193) select their table whatever the rule number; otherwise a rule
+// number without a table always misses.
 bool ReplaceAccountFromTable(std::string_view bankCode, std::string& account, int ruleNumber);
 
 // Rule 0005: replaces a pseudo account of the bank `enteredBankCode`.
