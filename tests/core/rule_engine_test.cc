@@ -145,6 +145,34 @@ TEST_F(RuleEngineTest, MethodOverrideOfRulesEightAndFortyThree) {
   EXPECT_EQ(Evaluate("20000002", "1234567892", 4300, "60651071").texts.verdict, kVerdictInvalid);
 }
 
+TEST_F(RuleEngineTest, RuleStepsMeetTheCompletionCodes) {
+  // At a bank to be deleted without successor: a rule that moves the bank
+  // code gives 15, one that keeps it gives 14, a refusal keeps its 12.
+  EXPECT_EQ(Evaluate("30000003", "1234567897", 3700).code, 15);
+  const Run kept = Evaluate("30000003", "1234567897", 4500);
+  EXPECT_EQ(kept.code, 14);
+  EXPECT_EQ(kept.texts.bic, "ESSEDE5FXXX");
+  EXPECT_EQ(Evaluate("30000003", "6161604670", 300).code, 12);
+  // A failing account stays 11 whatever the rule moved.
+  EXPECT_EQ(Evaluate("40000004", "1234567897", 3700).code, 11);
+}
+
+TEST_F(RuleEngineTest, RefusalOfAnIbanNotAllowedGivesFifty) {
+  const Run refused = Evaluate("10000001", "123456789", 5601);
+  EXPECT_EQ(refused.code, 50);
+  EXPECT_EQ(refused.texts.verdict, kVerdictNotAllowed);
+  EXPECT_EQ(refused.texts.iban, "");
+  // A plain refusal right after it is not affected.
+  const Run excluded = Evaluate("10000001", "6161604670", 300);
+  EXPECT_EQ(excluded.code, 12);
+  EXPECT_EQ(excluded.texts.verdict, kVerdictExcluded);
+  // Rule 0052's miss forms the IBAN and still ends with 50.
+  const Run missed = Evaluate("20000002", "1234567897", 5200);
+  EXPECT_EQ(missed.code, 50);
+  EXPECT_EQ(missed.texts.verdict, kVerdictInvalid);
+  EXPECT_EQ(missed.texts.iban, FormIban("20000002", "1234567897"));
+}
+
 TEST_F(RuleEngineTest, AccountTextThatIsNoNumberGetsNoIban) {
   for (const char* account : {"12a45", "12345678901", "-5", "12 34", "00000000000"}) {
     const Run run = Evaluate("10000001", account);
