@@ -55,7 +55,13 @@ void Complete(RuleEvaluation& e) {
   if (e.state == Invalid) {
     e.texts.verdict = kVerdictInvalid;
     e.resultCode = 11;
-  } else if (e.input.enteredBankCode != e.texts.bankCode) {
+    return;
+  }
+  // A rule may accept an account that failed its check (or renumber it)
+  // without naming a verdict; an accepted account never goes out without
+  // one.
+  if (e.texts.verdict.empty()) e.texts.verdict = kVerdictValid;
+  if (e.input.enteredBankCode != e.texts.bankCode) {
     e.resultCode = e.input.successorSubstituted ? 13 : 15;
   } else {
     const std::string& mark = e.input.record->successorMark();

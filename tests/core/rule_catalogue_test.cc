@@ -20,7 +20,6 @@
 namespace talvenor {
 namespace {
 
-constexpr std::string_view kNone = "";  // no verdict written
 
 // Every rule number with a step of its own; all other numbers have none.
 constexpr int kDispatchedRules[] = {
@@ -81,9 +80,9 @@ const DirectoryCase kDirectoryCases[] = {
     // 18+24+28+30+30+28+24+18+1 = 201, 201 mod 11 = 3, digit 8.
     {"50050222", "1234567898", "HELADEF1822", "DE45500502011234567898", kVerdictValid, 15},
     // Rule 1001: account 2000 of 50050201 becomes 222000. Method 96 fails it
-    // ("19": s = 8, digit 3; "00": s = 4, digit 6; below 0001300000), so
-    // no verdict is written.
-    {"50050201", "2000", "HELADEF1822", "DE42500502010000222000", kNone, 1},
+    // ("19": s = 8, digit 3; "00": s = 4, digit 6; below 0001300000); the
+    // rule names no verdict, so completion writes the valid one.
+    {"50050201", "2000", "HELADEF1822", "DE42500502010000222000", kVerdictValid, 1},
     // Rule 1100: donation account 1000.
     {"32050000", "1000", "SPKRDE33XXX", "DE44320500000008010001", kVerdictDonationValid, 1,
      "8010001"},
@@ -125,9 +124,9 @@ const DirectoryCase kDirectoryCases[] = {
     // Rule 2400: account 94.
     {"36060295", "94", "GENODED1BBE", "DE48360602950000001694", kVerdictReplaced, 1, "1694"},
     // Rules 2600 and 2700 accept accounts that fail method 06 (55111: s = 50,
-    // digit 5; 3333: s = 27, digit 6) without writing a verdict.
-    {"35060190", "55111", "GENODED1DKD", "DE21350601900000055111", kNone, 0},
-    {"32060362", "3333", "GENODED1HTK", "DE47320603620000003333", kNone, 0},
+    // digit 5; 3333: s = 27, digit 6); completion supplies the valid verdict.
+    {"35060190", "55111", "GENODED1DKD", "DE21350601900000055111", kVerdictValid, 0},
+    {"32060362", "3333", "GENODED1HTK", "DE47320603620000003333", kVerdictValid, 0},
     // Rule 2800: 25050299 is replaced by its successor 25050180 (method A3,
     // whose "00" passes 1234567897); the rule names the same bank code.
     {"25050299", "1234567897", "SPKHDE2HXXX", "DE59250501801234567897", kVerdictValid, 15},
@@ -277,10 +276,10 @@ const StepCase kStepCases[] = {
     {900, "68351557", nullptr, "1116123454", "68351557", "1116123454", "SOLADES1SFH",
      kVerdictValid, 0},
     // Rule 0010 version 00 as version 01; 800000 of 50050201 fails method 96
-    // ("19": s = 48, digit 7; "00": s = 7, digit 3) and writes no verdict.
+    // ("19": s = 48, digit 7; "00": s = 7, digit 3); the verdict is the valid one.
     {1000, "50050222", nullptr, "1234567898", "50050201", "1234567898", "HELADEF1822",
      kVerdictValid, 15},
-    {1000, "50050201", nullptr, "800000", "50050201", "180802", "HELADEF1822", kNone, 1},
+    {1000, "50050201", nullptr, "800000", "50050201", "180802", "HELADEF1822", kVerdictValid, 1},
     // Rule 0015 version 00 uses the table of version 01.
     {1500, "37060193", nullptr, "556", "37060193", "101010", "GENODED1PAX",
      kVerdictPseudoReplaced, 1},
@@ -296,8 +295,8 @@ const StepCase kStepCases[] = {
     {2100, "36020030", nullptr, "1234560", "36020030", "1234560", "NBAGDE3EXXX", kVerdictValid,
      0},
     // Rule 0030: 1718190 fails method 00 (s = 24, digit 6) but is listed: code 0
-    // and no verdict; 1234567890 is not listed.
-    {3000, "20050550", nullptr, "1718190", "20050550", "1718190", "HASPDEHHXXX", kNone, 0},
+    // and the valid verdict; 1234567890 is not listed.
+    {3000, "20050550", nullptr, "1718190", "20050550", "1718190", "HASPDEHHXXX", kVerdictValid, 0},
     {3000, "20050550", nullptr, "1234567890", "20050550", "1234567890", "HASPDEHHXXX",
      kVerdictInvalid, 11},
     // Rule 0031 (method 99 checks with "06": 4071234563 and 4011234564 (s = 95,
