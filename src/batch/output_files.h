@@ -1,0 +1,97 @@
+// The output files of one batch run: one name, or ten group names.
+//
+// Records are written to temporary files beside their final names (same
+// folder, the name + ".tmp-XXXXXX") through a 64 KiB buffer per file. A
+// successful run commits: every temporary file is flushed, synced and
+// closed, then renamed to its final name. A failed run discards: the
+// temporary files and every output name are removed. Either way no
+// temporary file stays behind, and after a commit exactly the files that
+// received records exist under the output names.
+#ifndef TALVENOR_BATCH_OUTPUT_FILES_H_
+#define TALVENOR_BATCH_OUTPUT_FILES_H_
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "batch/record_output.h"
+
+namespace talvenor::batch {
+
+// The file system calls through which buffered bytes reach the disk. Tests
+// replace them to make a write, sync or close fail (a full disk).
+struct FileCalls {
+  ssize_t (*write)(int descriptor, const void* bytes, std::size_t size);
+  int (*fsync)(int descriptor);
+  int (*close)(int descriptor);
+};
+// The real calls: write(2), fsync(2), close(2).
+const FileCalls& SystemFileCalls();
+
+// The ten output names of a grouped run: `outputPath` split at its last "."
+// (none, or one at the very start, gives no split) into base and extension;
+// name d is base + "_GRP" + d + extension.
+std::vector<std::string> GroupNames(std::string_view outputPath);
+// The base of that split: `outputPath` up to its last "." (see above).
+std::string GroupBase(std::string_view outputPath);
+
+class OutputFiles final : public RecordOutput {
+ public:
+  // REQUIRES: `names` is not empty.
+  explicit OutputFiles(std::vector<std::string> names,
+                       const FileCalls& calls = SystemFileCalls());
+  ~OutputFiles();  // discards whatever was not committed
+  OutputFiles(const OutputFiles&) = delete;
+  OutputFiles& operator=(const OutputFiles&) = delete;
+
+  int fileCount() const override { return static_cast<int>(files_.size()); }
+  std::string_view FileName(int file) const override { return files_[file].name; }
+  bool IsOpen(int file) const { return files_[file].descriptor >= 0; }
+  // Records written to `file` so far.
+  long records(int file) const { return files_[file].records; }
+
+  // Creates the temporary file of `file` (nothing when it is open). False
+  // when it cannot be created, or when the output name is a folder or an
+  // existing file that may not be written.
+  bool Open(int file);
+  // Appends one record line to `file`, opening it first when needed.
+  Status WriteRecord(int file, std::string_view line) override;
+
+  // Ends a successful run: the files that received records take their
+  // output names; every other output name is removed (an empty first file,
+  // the group files of an earlier run). Returns the names written, in
+  // order, or false when a flush, sync, close or rename failed; then
+  // everything is discarded as by Discard().
+  bool Commit(std::vector<std::string>& written);
+  // Ends a failed run: removes the temporary files and every output name
+  // that may be written (never a folder or a write-protected file).
+  void Discard();
+
+ private:
+  struct File {
+    std::string name;
+    std::string temporaryName;
+    int descriptor = -1;
+    long records = 0;
+    std::unique_ptr<char[]> buffer;
+    std::size_t used = 0;         // bytes in the buffer
+    std::size_t written = 0;      // bytes handed to write(2)
+    std::size_t writtenBack = 0;  // of them, bytes whose writeback was started
+  };
+
+  bool Append(File& file, std::string_view line);
+  bool Flush(File& file);
+  void CloseAndRemoveTemporary(File& file);
+
+  std::vector<File> files_;
+  const FileCalls& calls_;
+  bool writeFailed_ = false;
+};
+
+}  // namespace talvenor::batch
+
+#endif  // TALVENOR_BATCH_OUTPUT_FILES_H_

@@ -1,0 +1,327 @@
+#include "batch/record_conversion.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
+#include "core/account_text.h"
+
+namespace talvenor::batch {
+namespace {
+
+constexpr std::size_t kBicWidth = 11;
+constexpr std::size_t kIbanWidth = 22;
+constexpr std::string_view kBlankBic = "           ";
+constexpr std::string_view kBlankIban = "                      ";
+constexpr std::string_view kNoOldIban = "0000";
+constexpr std::string_view kLineEnd = "\r\n";
+// Room for the longest output line: a record line of up to 4000
+// characters and what may be appended to it.
+constexpr std::size_t kOutputReserve = 4096 + 64;
+static_assert(kBlankBic.size() == kBicWidth && kBlankIban.size() == kIbanWidth);
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A token that begins with a double quote and is longer than one character
+// loses it, and then a closing quote if there is one. There is no escaping.
+std::string_view Unquoted(std::string_view token) {
+  if (token.size() > 1 && token.front() == '"') {
+    token.remove_prefix(1);
+    if (!token.empty() && token.back() == '"') token.remove_suffix(1);
+  }
+  return token;
+}
+
+}  // namespace
+
+bool LayoutIsAddressable(const RecordLayout& layout) {
+  const int fields = static_cast<int>(layout.fields.size());
+  const auto inside = [fields](int position) { return position >= 0 && position < fields; };
+  if (!inside(layout.bankCodePosition) || !inside(layout.accountPosition)) return false;
+  for (int role = 1; role <= kRoleCount; ++role) {
+    const int field = layout.RoleField(role);
+    if (field != -1 && !inside(field)) return false;
+  }
+  for (const FieldInfo& field : layout.fields) {
+    if (field.length < 1) return false;
+  }
+  return true;
+}
+
+RecordConverter::RecordConverter(const RecordLayout& layout, const BankDirectory& directory,
+                                 int groups)
+    : layout_(layout),
+      directory_(directory),
+      groups_(groups),
+      countryField_(layout.RoleField(kRoleCountry)),
+      oldIbanField_(layout.RoleField(kRoleOldIbanPrefix)),
+      bicField_(layout.RoleField(kRoleNewBic)),
+      ibanField_(layout.RoleField(kRoleNewIban)),
+      resultField_(layout.RoleField(kRoleResult)),
+      separated_(layout.format != kFormatFixed) {
+  std::size_t offset = 0;
+  for (const FieldInfo& field : layout.fields) {
+    fieldOffsets_.push_back(offset);
+    offset += static_cast<std::size_t>(field.length);
+  }
+  const auto fits = [&layout](int field, std::size_t width) {
+    return field < 0 || static_cast<std::size_t>(layout.fields[field].length) == width;
+  };
+  inPlace_ = !separated_ && fits(bicField_, kBicWidth) && fits(ibanField_, kIbanWidth) &&
+             fits(resultField_, 2);
+  tokens_.reserve(layout.fields.size() + 1);
+  joined_.reserve(64);
+  output_.reserve(kOutputReserve);
+  texts_.bankCode.reserve(16);
+  texts_.account.reserve(16);
+}
+
+bool RecordConverter::Convert(std::string_view line) {
+  if (!Split(line)) return false;
+  group_ = GroupOf();
+  writesNumbers_ = false;
+  // The old BIC (role 4) and the old IBAN's check digits (role 5) could be
+  // compared with the bank's data, but no outcome of such a comparison
+  // changes the output record, so they are not computed.
+  if (countryField_ >= 0 && tokens_[countryField_] != "DE") {
+    resultCode_ = kResultForeign;
+  } else {
+    ConvertNumbers();
+  }
+  if (inPlace_ && FitsInPlace()) {
+    BuildFixedInPlace(line);
+  } else {
+    BuildFromFields();
+  }
+  AppendMissingFields();
+  return true;
+}
+
+bool RecordConverter::Split(std::string_view line) {
+  tokens_.clear();
+  hasRemainder_ = false;
+  return separated_ ? SplitSeparated(line) : SplitFixed(line);
+}
+
+bool RecordConverter::SplitFixed(std::string_view line) {
+  std::size_t offset = 0;
+  for (const FieldInfo& field : layout_.fields) {
+    const auto width = static_cast<std::size_t>(field.length);
+    if (line.size() - offset < width) return false;
+    tokens_.push_back(line.substr(offset, width));
+    offset += width;
+  }
+  if (offset < line.size()) {
+    remainder_ = line.substr(offset);
+    hasRemainder_ = true;
+  }
+  return true;
+}
+
+bool RecordConverter::SplitSeparated(std::string_view line) {
+  const std::size_t fields = layout_.fields.size();
+  bool more = true;  // a separator was passed, so one more token follows
+  while (more && tokens_.size() < fields) {
+    const std::size_t separator = line.find(';');
+    more = separator != std::string_view::npos;
+    tokens_.push_back(Unquoted(line.substr(0, separator)));
+    line.remove_prefix(more ? separator + 1 : line.size());
+  }
+  // What follows the last field stays as it is, separators included; a
+  // separator that ends the record keeps its (empty) remainder, so the
+  // output line ends with it as the input did.
+  if (more) {
+    remainder_ = line;
+    hasRemainder_ = true;
+  }
+  const std::size_t needed =
+      static_cast<std::size_t>(std::max(layout_.bankCodePosition, layout_.accountPosition));
+  if (tokens_.size() < fields && tokens_.size() > needed) tokens_.resize(fields);
+  if (tokens_.size() < fields) return false;
+  const auto tooLong = [this](int position) {
+    return position >= 0 && tokens_[position].size() >
+                                static_cast<std::size_t>(layout_.fields[position].length);
+  };
+  return !tooLong(layout_.bankCodePosition) && !tooLong(layout_.accountPosition) &&
+         !tooLong(oldIbanField_);
+}
+
+int RecordConverter::GroupOf() const {
+  if (groups_ <= 1) return 0;
+  const std::string_view bankCode = tokens_[layout_.bankCodePosition];
+  if (bankCode.size() < 4 || !IsDigit(bankCode[3])) return 0;
+  return bankCode[3] - '0';
+}
+
+void RecordConverter::ConvertNumbers() {
+  std::string_view part = oldIbanField_ >= 0 ? tokens_[oldIbanField_] : kNoOldIban;
+  if (part.empty() || part == "    ") part = kNoOldIban;
+  const std::string_view bankToken = tokens_[layout_.bankCodePosition];
+  const std::string_view accountToken = tokens_[layout_.accountPosition];
+  joined_.assign(part);
+  joined_.append(bankToken);
+  if (accountToken.size() < 10) joined_.append(10 - accountToken.size(), '0');
+  joined_.append(accountToken);
+
+  const std::string_view joined = joined_;
+  const std::string_view bankCode = joined.substr(std::min<std::size_t>(4, joined.size()), 8);
+  const std::string_view account = joined.substr(std::min<std::size_t>(12, joined.size()), 10);
+  const bool wellFormed = joined.size() == 22;
+
+  const BlzInfoIBAN* found = directory_.Lookup(bankCode);
+  if (found == nullptr) {
+    resultCode_ = wellFormed ? kResultUnknownBankCode : kResultMalformedNumbers;
+    return;
+  }
+  if (account == "0000000000" || !IsDigitsOnly(account)) {
+    resultCode_ = kResultBadAccount;
+    return;
+  }
+  if (!wellFormed) {
+    resultCode_ = kResultMalformedNumbers;
+    return;
+  }
+
+  const int ruleNumber = found->ibanRule();
+  const BlzInfoIBAN* inForce = found;
+  directory_.ResolveDeletion(inForce, AccountPrefix(account), ruleNumber);
+
+  char digits[16];
+  const auto printed = std::to_chars(digits, digits + sizeof digits, inForce->bankCode());
+  texts_.bankCode.assign(digits, printed.ptr);
+  texts_.account.assign(account);
+  texts_.bic.clear();
+  texts_.iban.clear();
+  texts_.verdict.clear();
+  const RuleInput input{ruleNumber, inForce, bankCode, inForce != found};
+  resultCode_ = ApplyIbanRule(directory_, input, texts_);
+
+  writesNumbers_ = resultCode_ != 12 && resultCode_ != 50;
+  if (resultCode_ < 10 && !inForce->successorMark().empty()) {
+    resultCode_ = kResultBankCodeToBeDeleted;
+  }
+  if (resultCode_ == kResultConverted && inForce->firstBic().size() != kBicWidth) {
+    resultCode_ = kResultIncompleteBic;
+  }
+}
+
+// Whether what goes into the fields has exactly their widths: a BIC of at
+// most 11 characters (padded), an IBAN of 22 or none, a two-digit result.
+bool RecordConverter::FitsInPlace() const {
+  if (resultCode_ < 0 || resultCode_ > 99) return false;
+  if (!writesNumbers_) return true;
+  return texts_.bic.size() <= kBicWidth &&
+         (texts_.iban.empty() || texts_.iban.size() == kIbanWidth);
+}
+
+// The fast path of fixed-length records: the fields stand in the line one
+// after the other, so the output is the line itself with the new BIC, IBAN
+// and result written over their fields (whose widths fit them exactly).
+void RecordConverter::BuildFixedInPlace(std::string_view line) {
+  output_.assign(line);
+  if (bicField_ >= 0 && writesNumbers_) {
+    char* bic = output_.data() + fieldOffsets_[bicField_];
+    const std::size_t size = texts_.bic.size();
+    std::memcpy(bic, texts_.bic.data(), size);
+    std::memset(bic + size, ' ', kBicWidth - size);
+  }
+  if (ibanField_ >= 0 && writesNumbers_) {
+    const std::string_view iban = texts_.iban.empty() ? kBlankIban : std::string_view(texts_.iban);
+    std::memcpy(output_.data() + fieldOffsets_[ibanField_], iban.data(), kIbanWidth);
+  }
+  if (resultField_ >= 0) {
+    char* code = output_.data() + fieldOffsets_[resultField_];
+    code[0] = static_cast<char>('0' + resultCode_ / 10);
+    code[1] = static_cast<char>('0' + resultCode_ % 10);
+  }
+}
+
+void RecordConverter::BuildFromFields() {
+  output_.clear();
+  for (std::size_t position = 0; position < tokens_.size(); ++position) {
+    if (separated_ && position > 0) output_ += ';';
+    AppendField(position);
+  }
+  if (hasRemainder_) {
+    if (separated_) output_ += ';';
+    output_ += remainder_;
+  }
+}
+
+// Whatever has no field of its own follows the record: the new BIC, the
+// new IBAN (blank when none is written) and the result code; then the line
+// end.
+void RecordConverter::AppendMissingFields() {
+  if (bicField_ < 0) {
+    const std::string_view bic = writesNumbers_ ? std::string_view(texts_.bic) : "";
+    if (separated_) {
+      output_ += ";\"";
+      output_ += bic;
+      output_ += '"';
+    } else {
+      output_ += bic;
+      output_.append(kBicWidth - std::min(kBicWidth, bic.size()), ' ');
+    }
+  }
+  if (ibanField_ < 0) {
+    const std::string_view iban = writesNumbers_ ? std::string_view(texts_.iban) : "";
+    if (separated_) {
+      output_ += ";\"";
+      output_ += iban;
+      output_ += '"';
+    } else {
+      output_ += iban.empty() ? kBlankIban : iban;
+    }
+  }
+  if (resultField_ < 0) {
+    if (separated_) output_ += ';';
+    AppendResult(false);
+  }
+  output_ += kLineEnd;
+}
+
+// One field within the layout: its input value, or what the run puts into
+// it (the new BIC, the new IBAN, the result code).
+void RecordConverter::AppendField(std::size_t position) {
+  const int field = static_cast<int>(position);
+  const bool quoted = separated_ && layout_.fields[position].quoted == 1;
+  if (field == resultField_) {
+    AppendResult(quoted);
+  } else if (field == bicField_ && writesNumbers_) {
+    const std::string_view bic = texts_.bic;
+    if (separated_) {
+      AppendValue(bic, quoted);
+    } else {
+      output_ += bic;
+      output_.append(kBicWidth - std::min(kBicWidth, bic.size()), ' ');
+    }
+  } else if (field == ibanField_ && writesNumbers_) {
+    const std::string_view iban = texts_.iban;
+    // A fixed-length record keeps its length even without an IBAN.
+    AppendValue(!separated_ && iban.empty() ? kBlankIban : iban, quoted);
+  } else {
+    AppendValue(tokens_[position], quoted);
+  }
+}
+
+// Appends `value`, in double quotes when `quoted` and not empty.
+void RecordConverter::AppendValue(std::string_view value, bool quoted) {
+  if (quoted && !value.empty()) {
+    output_ += '"';
+    output_ += value;
+    output_ += '"';
+  } else {
+    output_ += value;
+  }
+}
+
+// The result code as two digits ("00", "14", ...).
+void RecordConverter::AppendResult(bool quoted) {
+  char code[16];
+  const auto printed = std::to_chars(code + 1, code + sizeof code, resultCode_);
+  const char* begin = printed.ptr - (code + 1) < 2 ? code : code + 1;
+  code[0] = '0';
+  AppendValue(std::string_view(begin, printed.ptr), quoted);
+}
+
+}  // namespace talvenor::batch

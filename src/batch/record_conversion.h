@@ -1,0 +1,97 @@
+// Converting one IBANHIN record line into its IBANRUECK line.
+//
+// The line is cut into the layout's fields (fixed widths, or ";"-separated
+// with enclosing double quotes removed); the bank code and account number
+// are looked up and run through the IBAN rule engine like a single
+// conversion; the new BIC, the new IBAN and the two-digit result code go
+// into the fields of their roles or behind the record. Records that
+// convert badly carry their result code; only a line that does not fit
+// the layout is refused.
+//
+// Buffers are kept from one record to the next, so that converting a
+// record allocates nothing of its own once the first records are done.
+#ifndef TALVENOR_BATCH_RECORD_CONVERSION_H_
+#define TALVENOR_BATCH_RECORD_CONVERSION_H_
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "batch/record_layout.h"
+#include "core/bank_directory.h"
+#include "core/rule_engine.h"
+
+namespace talvenor::batch {
+
+// Result codes the batch run sets itself, besides the engine's.
+inline constexpr int kResultConverted = 0;
+inline constexpr int kResultUnknownBankCode = 10;
+inline constexpr int kResultBadAccount = 11;
+inline constexpr int kResultBankCodeToBeDeleted = 14;
+inline constexpr int kResultMalformedNumbers = 20;
+inline constexpr int kResultIncompleteBic = 23;
+inline constexpr int kResultForeign = 26;
+
+// Whether a batch run can use `layout`: every position it names (bank
+// code, account, roles) lies within its fields.
+bool LayoutIsAddressable(const RecordLayout& layout);
+
+class RecordConverter {
+ public:
+  // `groups` is the number of output files (1, or 10 when grouping).
+  // REQUIRES: LayoutIsAddressable(layout); both outlive the converter.
+  RecordConverter(const RecordLayout& layout, const BankDirectory& directory, int groups);
+
+  // Converts one record line (without its line end). False when the line
+  // does not fit the layout: a fixed-length line shorter than the record,
+  // too few fields, or an over-long bank code, account or old-IBAN field in
+  // separated values.
+  bool Convert(std::string_view line);
+
+  // After a successful Convert: the output line with carriage return and
+  // line feed, the output file it belongs to, and its result code.
+  std::string_view output() const { return output_; }
+  int group() const { return group_; }
+  int resultCode() const { return resultCode_; }
+
+ private:
+  bool Split(std::string_view line);
+  bool SplitFixed(std::string_view line);
+  bool SplitSeparated(std::string_view line);
+  int GroupOf() const;
+  void ConvertNumbers();
+  bool FitsInPlace() const;
+  void BuildFixedInPlace(std::string_view line);
+  void BuildFromFields();
+  void AppendMissingFields();
+  void AppendField(std::size_t position);
+  void AppendValue(std::string_view value, bool quoted);
+  void AppendResult(bool quoted);
+
+  const RecordLayout& layout_;
+  const BankDirectory& directory_;
+  const int groups_;
+  const int countryField_;
+  const int oldIbanField_;
+  const int bicField_;
+  const int ibanField_;
+  const int resultField_;
+  const bool separated_;
+  std::vector<std::size_t> fieldOffsets_;  // where each field starts in a fixed line
+  bool inPlace_ = false;                   // see BuildFixedInPlace
+
+  // Working values of the current record.
+  std::vector<std::string_view> tokens_;
+  std::string_view remainder_;
+  bool hasRemainder_ = false;
+  std::string joined_;  // old-IBAN part + bank code + padded account
+  RuleTexts texts_;
+  bool writesNumbers_ = false;  // BIC and IBAN go into the output
+  int resultCode_ = 0;
+  int group_ = 0;
+  std::string output_;
+};
+
+}  // namespace talvenor::batch
+
+#endif  // TALVENOR_BATCH_RECORD_CONVERSION_H_

@@ -1,0 +1,50 @@
+#include "batch/record_loop.h"
+
+#include "batch/line_reader.h"
+#include "batch/record_conversion.h"
+#include "batch/record_layout.h"
+
+namespace talvenor::batch {
+
+int ConvertRecords(ByteSource& input, int format, const std::filesystem::path& formatIni,
+                   const BankDirectory& directory, RecordOutput& output, std::string& message) {
+  message = kMalformedInputMessage;
+
+  RecordLayout layout;
+  layout.format = format;
+  const int loaded = LoadRecordLayout(layout, formatIni);
+  if (loaded != kLayoutUsable) {
+    message = LayoutFailureMessage(loaded);
+    return 0;
+  }
+  // The loader promises positions within the fields; a layout that breaks
+  // that promise must not make the loop address a field that is not there.
+  if (!LayoutIsAddressable(layout)) {
+    message = LayoutFailureMessage(kLayoutInsufficient);
+    return 0;
+  }
+
+  RecordConverter converter(layout, directory, output.fileCount());
+  LineReader lines(input);
+  for (;;) {
+    std::string_view line;
+    const LineReader::Next next = lines.Read(line);
+    if (next == LineReader::Next::kEnd) return 1;
+    if (next != LineReader::Next::kLine || !converter.Convert(line)) return 0;
+
+    const int file = converter.group();
+    switch (output.WriteRecord(file, converter.output())) {
+      case RecordOutput::Status::kWritten:
+        break;
+      case RecordOutput::Status::kCannotCreate:
+        message.assign(output.FileName(file));
+        message += kCannotCreateSuffix;
+        return 0;
+      case RecordOutput::Status::kWriteFailed:
+        message = kWriteFailedMessage;
+        return 0;
+    }
+  }
+}
+
+}  // namespace talvenor::batch

@@ -1,0 +1,281 @@
+// Converting whole files in a temporary folder: formats, gzip input, output
+// names, grouping, the save-file question, and that a failed run leaves
+// neither output nor temporary files behind.
+#include "batch/convert_file.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/builtin_directory.h"
+
+namespace talvenor::batch {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ConvertFileTest : public testing::Test {
+ protected:
+  ConvertFileTest() {
+    std::string pattern = (fs::temp_directory_path() / "talvenor-run-XXXXXX").string();
+    folder_ = ::mkdtemp(pattern.data());
+    options_.directory = &BuiltinDirectory();
+  }
+  ~ConvertFileTest() override { fs::remove_all(folder_); }
+
+  std::string Path(const std::string& name) const { return (folder_ / name).string(); }
+  void Write(const std::string& name, const std::string& bytes) const {
+    std::ofstream(Path(name), std::ios::binary) << bytes;
+  }
+  std::string Read(const std::string& name) const {
+    std::ifstream in(Path(name), std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder_)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  int Convert(const std::string& input, const std::string& output) {
+    return ConvertFile(Path(input), output.empty() ? "" : Path(output), message_, options_);
+  }
+
+  fs::path folder_;
+  BatchOptions options_;
+  std::string message_;
+};
+
+using V = std::vector<std::string>;
+
+// The gzip form of `bytes`, one member.
+std::string Gzip(const std::string& bytes) {
+  z_stream stream{};
+  EXPECT_EQ(deflateInit2(&stream, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY), Z_OK);
+  std::string out(deflateBound(&stream, bytes.size()) + 64, '\0');
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+  stream.avail_in = static_cast<uInt>(bytes.size());
+  stream.next_out = reinterpret_cast<Bytef*>(out.data());
+  stream.avail_out = static_cast<uInt>(out.size());
+  EXPECT_EQ(deflate(&stream, Z_FINISH), Z_STREAM_END);
+  out.resize(stream.total_out);
+  deflateEnd(&stream);
+  return out;
+}
+
+// Haspa 20050550: method 00 passes 1234567897 (weighted sum 43, check digit
+// 7), standard rule, BIC HASPDEHHXXX: result 00. IBAN check digits: N =
+// 20050550 * 10^16 + 1234567897 * 10^6 + 131400, N mod 97 = 59, 98 - 59 = 39.
+const std::string kHaspaIban = "DE39200505501234567897";
+
+std::string CsvRecord(const std::string& bank, const std::string& account = "1234567897") {
+  return "\"DE\";\"Kunde\";\"Ref\";;;" + bank + ";" + account + ";;;;;";
+}
+std::string CsvHaspaOutput() {
+  return "\"DE\";\"Kunde\";\"Ref\";;;20050550;1234567897;;\"HASPDEHHXXX\";\"" + kHaspaIban +
+         "\";;00\r\n";
+}
+
+TEST_F(ConvertFileTest, LongFilesPlainAndGzip) {
+  // Long enough that the records run far beyond the bytes read to recognise
+  // the format, and beyond one output buffer.
+  std::string csv;
+  for (int i = 0; i < 3000; ++i) csv += CsvRecord("20050550") + "\n";
+  Write("in.csv", csv);
+  Write("in.gz", Gzip(csv));
+  std::string expected;
+  for (int i = 0; i < 3000; ++i) expected += CsvHaspaOutput();
+  for (const char* input : {"in.csv", "in.gz"}) {
+    ASSERT_EQ(Convert(input, "out.csv"), kConvertSucceeded) << message_;
+    EXPECT_EQ(Read("out.csv"), expected) << input;
+  }
+}
+
+TEST_F(ConvertFileTest, DamagedGzipWritesNothing) {
+  std::string csv;
+  for (int i = 0; i < 3000; ++i) csv += CsvRecord("20050550") + "\n";
+  const std::string sound = Gzip(csv);
+  std::string badCrc = sound;
+  badCrc[badCrc.size() - 8] ^= 0x55;  // the trailer's CRC-32, found only at the end
+  std::string badMethod = sound;
+  badMethod[2] = 7;  // not deflate
+  const std::string truncated = sound.substr(0, sound.size() / 2);
+  // Damage found while recognising the format stops the run before any
+  // output is touched; damage found later removes the output name, as every
+  // failure of the record loop does.
+  struct Case {
+    const std::string& bytes;
+    V namesAfter;
+  };
+  const Case cases[] = {{badMethod, {"in.gz", "out.csv"}},
+                        {badCrc, {"in.gz"}},
+                        {truncated, {"in.gz"}}};
+  for (const Case& c : cases) {
+    Write("out.csv", "alt");
+    Write("in.gz", c.bytes);
+    EXPECT_EQ(Convert("in.gz", "out.csv"), kConvertFailed);
+    EXPECT_EQ(message_, "Datei konnte nicht dekomprimiert werden!");
+    EXPECT_EQ(Names(), c.namesAfter);
+  }
+}
+
+TEST_F(ConvertFileTest, GzipOfNothingCannotBeDecompressed) {
+  Write("in.gz", Gzip(""));
+  EXPECT_EQ(Convert("in.gz", "out.csv"), kConvertFailed);
+  EXPECT_EQ(message_, "Datei konnte nicht dekomprimiert werden!");
+}
+
+// The format messages are checked end to end (tests/app/batch_run_test.cc);
+// these inputs cannot be named on the command line without opening the
+// main dialog.
+TEST_F(ConvertFileTest, InputThatCannotBeOpened) {
+  EXPECT_EQ(Convert("missing.txt", "out.txt"), kConvertFailed);
+  EXPECT_EQ(message_, Path("missing.txt") + "\nkann nicht geöffnet werden!");
+  fs::create_directory(Path("folder"));
+  EXPECT_EQ(Convert("folder", "out.txt"), kConvertFailed);
+  EXPECT_EQ(message_, Path("folder") + "\nkann nicht geöffnet werden!");
+  EXPECT_EQ(Names(), (V{"folder"}));
+}
+
+TEST_F(ConvertFileTest, MalformedInputRemovesTheOutput) {
+  Write("out.txt", "alt");
+  Write("in.txt", CsvRecord("20050550") + "\n\n" + CsvRecord("20050550") + "\n");
+  EXPECT_EQ(Convert("in.txt", "out.txt"), kConvertFailed);
+  EXPECT_EQ(message_, "Fehler beim Erzeugen von:\n" + Path("out.txt") +
+                          "\nDie Eingangsdatei hat einen fehlerhaften Aufbau");
+  EXPECT_EQ(Names(), (V{"in.txt"}));
+}
+
+TEST_F(ConvertFileTest, OutputThatCannotBeCreated) {
+  Write("in.csv", CsvRecord("20050550") + "\n");
+  EXPECT_EQ(Convert("in.csv", "missing/out.csv"), kConvertFailed);
+  EXPECT_EQ(message_, Path("missing/out.csv") + "\nläßt sich nicht erzeugen!");
+  fs::create_directory(Path("sub"));
+  EXPECT_EQ(Convert("in.csv", "sub"), kConvertFailed);
+  EXPECT_EQ(message_, Path("sub") + "\nläßt sich nicht erzeugen!");
+  EXPECT_TRUE(fs::is_directory(Path("sub")));
+  EXPECT_EQ(Names(), (V{"in.csv", "sub"}));
+}
+
+TEST_F(ConvertFileTest, InputIsNeverItsOwnOutput) {
+  const std::string input = CsvRecord("20050550") + "\n";
+  Write("in.csv", input);
+  fs::create_hard_link(Path("in.csv"), Path("link.csv"));
+  fs::create_symlink(Path("in.csv"), Path("symlink.csv"));
+  const std::string spellings[] = {Path("in.csv"), (folder_ / "." / "in.csv").string(),
+                                   Path("link.csv"), Path("symlink.csv")};
+  for (const std::string& output : spellings) {
+    EXPECT_EQ(ConvertFile(Path("in.csv"), output, message_, options_), kConvertFailed) << output;
+    EXPECT_EQ(message_, Path("in.csv") + "\nist zugleich Ein- und Ausgabedatei!");
+  }
+  EXPECT_EQ(Read("in.csv"), input);
+  EXPECT_EQ(Names(), (V{"in.csv", "link.csv", "symlink.csv"}));
+
+  // One of the group names may be the input, too.
+  Write("res_GRP2.txt", input);
+  options_.group = true;
+  EXPECT_EQ(Convert("res_GRP2.txt", "res.txt"), kConvertFailed);
+  EXPECT_EQ(message_, Path("res_GRP2.txt") + "\nist zugleich Ein- und Ausgabedatei!");
+  EXPECT_EQ(Read("res_GRP2.txt"), input);
+}
+
+TEST_F(ConvertFileTest, GroupedRun) {
+  options_.group = true;
+  for (const char* stale : {"res_GRP0.txt", "res_GRP1.txt", "res_GRP7.txt"}) Write(stale, "alt");
+  // 10020890 belongs to group 2, 20050550 and 20050550 to group 5; group 0
+  // receives nothing and is not kept.
+  Write("in.csv", CsvRecord("10020890") + "\n" + CsvRecord("20050550") + "\n" +
+                      CsvRecord("20050550") + "\n");
+  ASSERT_EQ(Convert("in.csv", "res.txt"), kConvertSucceeded) << message_;
+  EXPECT_EQ(message_,
+            Path("res_GRP2.txt") + "\n" + Path("res_GRP5.txt") + "\nerfolgreich erzeugt.");
+  EXPECT_EQ(Names(), (V{"in.csv", "res_GRP2.txt", "res_GRP5.txt"}));
+  EXPECT_EQ(Read("res_GRP5.txt"), CsvHaspaOutput() + CsvHaspaOutput());
+}
+
+TEST_F(ConvertFileTest, FailedGroupedRunRemovesEveryGroupName) {
+  options_.group = true;
+  for (const char* stale : {"res_GRP0.txt", "res_GRP3.txt"}) Write(stale, "alt");
+  Write("in.csv", CsvRecord("10020890") + "\n" + CsvRecord("200505501") + "\n");
+  EXPECT_EQ(Convert("in.csv", "res.txt"), kConvertFailed);
+  EXPECT_EQ(message_, "Fehler beim Erzeugen der Dateien zu:\n" + Path("res") +
+                          "\nDie Eingangsdatei hat einen fehlerhaften Aufbau");
+  EXPECT_EQ(Names(), (V{"in.csv"}));
+}
+
+class FakeQuestion final : public SaveFileQuestion {
+ public:
+  explicit FakeQuestion(std::optional<std::string> answer) : answer_(std::move(answer)) {}
+  std::optional<std::string> AskOutputPath(const std::string& initialFolder) override {
+    askedWith = initialFolder;
+    ++asked;
+    return answer_;
+  }
+  std::string askedWith;
+  int asked = 0;
+
+ private:
+  std::optional<std::string> answer_;
+};
+
+TEST_F(ConvertFileTest, AnEmptyOutputPathIsAskedFor) {
+  Write("in.csv", CsvRecord("20050550") + "\n");
+  options_.initialFolder = "/srv/ausgabe";
+  FakeQuestion cancel(std::nullopt);
+  options_.saveQuestion = &cancel;
+  message_ = "vorher";
+  EXPECT_EQ(Convert("in.csv", ""), kConvertCancelled);
+  EXPECT_EQ(message_, "");
+  EXPECT_EQ(cancel.askedWith, "/srv/ausgabe");
+
+  FakeQuestion choose(Path("chosen.csv"));
+  options_.saveQuestion = &choose;
+  EXPECT_EQ(Convert("in.csv", ""), kConvertSucceeded);
+  EXPECT_EQ(Read("chosen.csv"), CsvHaspaOutput());
+
+  // A path given is never asked for.
+  EXPECT_EQ(Convert("in.csv", "given.csv"), kConvertSucceeded);
+  EXPECT_EQ(choose.asked, 1);
+
+  // Without anyone to ask, an empty path cannot be created.
+  options_.saveQuestion = nullptr;
+  EXPECT_EQ(Convert("in.csv", ""), kConvertFailed);
+  EXPECT_EQ(message_, "\nläßt sich nicht erzeugen!");
+}
+
+TEST_F(ConvertFileTest, DefaultOptionsComeFromTheUserSettings) {
+  const char* saved = std::getenv("XDG_CONFIG_HOME");
+  const std::string savedValue = saved ? saved : "";
+  ::setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
+  fs::create_directories(folder_ / "Korvane");
+  Write("Korvane/Talvenor.ini", "[SETTINGS]\nGROUP=1\nPATH=/srv/ausgabe\n");
+  const BatchOptions grouped = DefaultBatchOptions();
+  Write("Korvane/Talvenor.ini", "[SETTINGS]\nGROUP=0\n");
+  const BatchOptions single = DefaultBatchOptions();
+  if (saved) {
+    ::setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
+  } else {
+    ::unsetenv("XDG_CONFIG_HOME");
+  }
+  EXPECT_TRUE(grouped.group);
+  EXPECT_EQ(grouped.initialFolder, "/srv/ausgabe");
+  EXPECT_EQ(grouped.directory, &BuiltinDirectory());
+  EXPECT_EQ(grouped.formatIni.filename(), "FORMAT.INI");
+  EXPECT_FALSE(single.group);
+  EXPECT_EQ(single.initialFolder, "");
+}
+
+}  // namespace
+}  // namespace talvenor::batch
