@@ -97,6 +97,13 @@ Command ParseCommandLine(const std::vector<std::string>& arguments) {
 
 std::string UsageText() {
   return R"(Usage:
+  talvenor [FILE]
+      Opens the main window (with FILE as the IBANHIN file).
+  talvenor [/S | -s] INPUT OUTPUT
+      Converts the IBANHIN file INPUT into the IBANRUECK file OUTPUT
+      without a window. Exit status 0 after success, 1 after a failure
+      (its message on stderr unless /S or -s), 3 when the bank data has
+      expired (nothing converted), 2 for more than two file names.
   talvenor --iban BLZ ACCOUNT [--json]
       Computes bank name, BIC, IBAN and the verdict on one account.
       Exit status 0 when converted, 2 for an invalid bank code or a

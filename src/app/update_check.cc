@@ -3,7 +3,6 @@
 #include <sys/utsname.h>
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cstdlib>
 #include <optional>
@@ -18,16 +17,20 @@ constexpr int kDefaultPort = 443;
 constexpr std::string_view kVersionMarker = "PRGVER : #";
 constexpr std::string_view kUrlMarker = "URL : #";
 
+// ASCII only, whatever the locale says.
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
 // A host name (letters, digits, "-", ".") or an IPv6 address in brackets;
 // anything else could change the meaning of the address it is put into.
 bool IsHostText(std::string_view host) {
   if (host.size() > 2 && host.front() == '[' && host.back() == ']') {
-    return std::all_of(host.begin() + 1, host.end() - 1, [](unsigned char c) {
-      return std::isxdigit(c) != 0 || c == ':' || c == '.';
+    return std::all_of(host.begin() + 1, host.end() - 1, [](char c) {
+      return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F') || c == ':' || c == '.';
     });
   }
-  return !host.empty() && std::all_of(host.begin(), host.end(), [](unsigned char c) {
-    return std::isalnum(c) != 0 || c == '-' || c == '.';
+  return !host.empty() && std::all_of(host.begin(), host.end(), [](char c) {
+    return IsDigit(c) || IsLetter(c) || c == '-' || c == '.';
   });
 }
 
@@ -70,8 +73,9 @@ std::string OperatingSystemName() {
 }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+  const auto lower = [](char c) { return IsLetter(c) ? static_cast<char>(c | 0x20) : c; };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
+           return lower(x) == lower(y);
          });
 }
 

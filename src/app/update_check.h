@@ -52,9 +52,9 @@ std::string CheckForUpdate(const UpdateServer& server, bool enabled,
                            ProxyCredentialsPrompt* prompt);
 
 // How long the check waits. Connecting covers the name lookup, the proxy
-// tunnel and the TLS handshake; the transfer ends when no byte moves for
-// `transferMs` (rounded up to whole seconds), and the whole exchange is
-// bounded by `connectMs` + 2 * `transferMs`.
+// tunnel and the TLS handshake; the transfer ends when less than a byte a
+// second moves for `transferMs` (rounded up to whole seconds), and one
+// request with its answer is bounded by `connectMs` + twice that time.
 struct UpdateTimeouts {
   long connectMs = 20000;
   long transferMs = 15000;

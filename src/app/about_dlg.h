@@ -1,0 +1,53 @@
+// The about box: product name and version, the maker, the validity date of
+// the built-in data, the licence terms, and the switch for the online
+// update check at start ("SETTINGS"/"UPDATE"; stored only on OK).
+#ifndef TALVENOR_APP_ABOUT_DLG_H_
+#define TALVENOR_APP_ABOUT_DLG_H_
+
+#include <QDialog>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+class QCheckBox;
+class QLabel;
+
+namespace talvenor::app {
+
+class CQuorinApp;
+
+// The menu command that opens the about box.
+inline constexpr const char* kAboutMenuText = "&Info über Talvenor...";
+
+class CAboutDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit CAboutDlg(CQuorinApp& app, QWidget* parent = nullptr);
+
+  // "Lizenzbestimmungen": opens the licence-terms text beside the program.
+  void OnLicence();
+  // OK: stores "UPDATE" = 0 when the box is ticked, else 1.
+  void accept() override;
+
+ private:
+  CQuorinApp& app_;
+  int updateCheck_ = 1;
+  std::string productName_;
+  QCheckBox* noUpdateBox_ = nullptr;
+};
+
+// "Info über " + product name, made from the menu text: its first character
+// (the "&") dropped and the rest cut after "über ".
+std::string AboutCaption(std::string_view menuText, std::string_view productName);
+
+// `text` with its last date.size() characters replaced by `date`.
+std::string ReplaceTrailingDate(std::string_view text, std::string_view date);
+
+// The licence-terms file: the program's path with the extension "txt"
+// ("talvenor" → "talvenor.txt").
+std::filesystem::path LicenceFile(const std::filesystem::path& programPath);
+
+}  // namespace talvenor::app
+
+#endif  // TALVENOR_APP_ABOUT_DLG_H_

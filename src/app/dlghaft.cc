@@ -1,0 +1,55 @@
+#include "app/dlghaft.h"
+
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+#include "app/screenshot_hook.h"
+
+// Q_INIT_RESOURCE declares the resource's registration function in the
+// scope it stands in, which must be the global one.
+static void RegisterTalvenorResources() { Q_INIT_RESOURCE(talvenor); }
+
+namespace talvenor::app {
+
+void LoadBuiltInResources() {
+  static const bool registered = (RegisterTalvenorResources(), true);
+  (void)registered;
+}
+
+CDlghaft::CDlghaft(QWidget* parent) : QDialog(parent) {
+  LoadBuiltInResources();
+  setWindowTitle("Haftungsausschluss");
+
+  document_ = new QTextBrowser(this);
+  document_->setObjectName("document");
+  document_->setReadOnly(true);
+  document_->setOpenLinks(false);  // the document is read, not browsed
+  document_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  document_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  QFile file(kDisclaimerResource);
+  if (file.open(QIODevice::ReadOnly)) document_->setHtml(QString::fromUtf8(file.readAll()));
+  // About one page: room for some 70 characters by 24 lines.
+  const QFontMetrics metrics = document_->fontMetrics();
+  document_->setMinimumSize(metrics.horizontalAdvance('x') * 75, metrics.lineSpacing() * 24);
+
+  auto* buttons = new QDialogButtonBox(this);
+  QPushButton* acceptButton = buttons->addButton("Haftungsausschluss akzeptieren",
+                                                      QDialogButtonBox::AcceptRole);
+  QPushButton* quitButton = buttons->addButton("Applikation beenden", QDialogButtonBox::RejectRole);
+  acceptButton->setObjectName("accept");
+  quitButton->setObjectName("quit");
+  acceptButton->setDefault(true);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(document_, 1);
+  layout->addWidget(buttons);
+
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  GrabWhenShown(this, "disclaimer", [this] { accept(); });
+}
+
+}  // namespace talvenor::app

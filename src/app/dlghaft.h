@@ -1,0 +1,41 @@
+// The disclaimer: the program's liability terms, shown every time the main
+// dialog opens. Accepting it ("Haftungsausschluss akzeptieren") lets the
+// person go on; anything else ends the program. Acceptance is not stored.
+#ifndef TALVENOR_APP_DLGHAFT_H_
+#define TALVENOR_APP_DLGHAFT_H_
+
+#include <QDialog>
+
+class QTextBrowser;
+
+namespace talvenor::app {
+
+// Where the disclaimer document is built into the program.
+inline constexpr const char* kDisclaimerResource = ":/talvenor/disclaimer.html";
+
+// Registers the documents built into the program (the disclaimer, the
+// icon). The program's library is static, so they must be named once before
+// use; calling again does nothing.
+void LoadBuiltInResources();
+
+class CDlghaft : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit CDlghaft(QWidget* parent = nullptr);
+
+  // The read-only view that shows the document (empty when the document
+  // is not built in).
+  QTextBrowser* Document() const { return document_; }
+
+ private:
+  // The Windows program gave its rich edit control an OLE callback object
+  // (XRichEditOleCallback) for objects embedded in the document. A
+  // QTextBrowser shows rich text without one, so there is no such class
+  // here.
+  QTextBrowser* document_ = nullptr;
+};
+
+}  // namespace talvenor::app
+
+#endif  // TALVENOR_APP_DLGHAFT_H_

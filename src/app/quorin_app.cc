@@ -1,0 +1,221 @@
+#include "app/quorin_app.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QTranslator>
+#include <charconv>
+#include <cstdlib>
+#include <cstdio>
+#include <iostream>
+#include <system_error>
+
+#include "app/batch_command.h"
+#include "app/data_validity.h"
+#include "app/dlghaft.h"
+#include "app/mycomand_info.h"
+#include "app/program_version.h"
+#include "app/quorin_dlg.h"
+#include "core/builtin_directory.h"
+#include "platform/program_folder.h"
+#include "platform/user_settings.h"
+
+namespace talvenor::app {
+namespace {
+
+// An input file a batch run can read: it exists and is no folder.
+bool IsExistingFile(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path file(path);
+  return std::filesystem::exists(file, error) && !std::filesystem::is_directory(file, error);
+}
+
+}  // namespace
+
+CQuorinApp::CQuorinApp(int& argc, char** argv, AppSeams seams)
+    : argc_(argc), argv_(argv), seams_(std::move(seams)) {}
+
+CQuorinApp::~CQuorinApp() { ExitInstance(); }
+
+int CQuorinApp::InitInstance(const std::vector<std::string>& arguments) {
+  // 1. Qt's widgets need no registration of control classes.
+
+  // 2. The program's full path (/proc/self/exe), for the files beside it.
+  programPath_ = seams_.programPath ? seams_.programPath : platform::ProgramPath();
+
+  // 3. The program version, from the file version compiled into the program.
+  programVersion_ = ProgramVersionFor(TALVENOR_FILE_VERSION);
+
+  // 4. The class library's start-up is the QApplication, made only for an
+  // interactive start (StartWindowSystem) so that a batch run needs no
+  // display. Hosting of controls, the rich edit control and OLE have no
+  // counterpart: the disclaimer is a QTextBrowser, which needs nothing
+  // loaded, and no clipboard formats are used because nothing is embedded.
+
+  // 5. The bank directory, built once and kept until the process ends.
+  directory_ = &BuiltinDirectory();
+
+  // 6.-9. The application title is kApplicationTitle; the per-user settings
+  // file takes over the former maker's settings when it has none yet.
+  platform::TakeOverFormerSettings();
+
+  // 10. Days since the data set expired.
+  const int days = DaysAfterDataValidUntil();
+
+  // 11. The command line.
+  MycomandInfo commandInfo;
+  commandInfo.ParseCommandLine(arguments);
+  const std::vector<std::string>& parameters = commandInfo.parameters;
+  if (parameters.size() >= 3) {
+    if (!commandInfo.silent) {
+      std::cerr << "talvenor: at most two files (input and output) may be given\n";
+    }
+    return kExitUsage;
+  }
+  bool batchMode = false;
+  if (parameters.size() == 2) {
+    batchMode = IsExistingFile(parameters[0]);
+    if (!batchMode && commandInfo.silent) return kExitFailed;
+  }
+
+  if (!batchMode && !CanOpenWindows()) {
+    std::cerr << "talvenor: no display for the main dialog (see talvenor --help for the "
+                 "command-line use)\n";
+    return kExitUsage;
+  }
+
+  // 12. An expired data set: a batch run ends at once; a person is told.
+  if (const std::optional<ExpiryNotice> notice = ExpiryNoticeFor(days)) {
+    if (batchMode) {
+      if (!commandInfo.silent) {
+        std::cerr << "talvenor: Die Daten dieser Applikation waren nur bis zum "
+                  << DataValidUntilText() << " gültig!\n";
+      }
+      return kExitExpired;
+    }
+    StartWindowSystem();
+    bool goOn = false;
+    if (notice->askYesNo) {
+      goOn = !Ui().AskYesNo(notice->text);
+    } else {
+      Ui().ShowMessage(notice->text);
+    }
+    if (!goOn) {
+      OpenInBrowser();
+      return kExitExpired;
+    }
+  }
+
+  // 13./14. The main dialog, or the batch run.
+  if (batchMode) {
+    return RunBatchCommand(parameters[0], parameters[1], commandInfo.silent, std::cerr);
+  }
+  return RunInteractive(parameters);
+}
+
+int CQuorinApp::RunInteractive(const std::vector<std::string>& parameters) {
+  StartWindowSystem();
+  // The dialog is the only top-level window, so Qt needs no main window.
+  CQuorinDlg dialog(*this);
+  if (!parameters.empty()) dialog.SetInputFile(parameters.front());
+  RunMainDialog(dialog);
+  return kExitDone;
+}
+
+void CQuorinApp::RunMainDialog(CQuorinDlg& dialog) { dialog.exec(); }
+
+bool CQuorinApp::CanOpenWindows() const {
+  // Without a display Qt would end the process with an abort.
+  if (seams_.ui != nullptr || QApplication::instance() != nullptr) return true;
+  for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    const char* value = std::getenv(variable);
+    if (value != nullptr && *value != '\0') return true;
+  }
+  return false;
+}
+
+void CQuorinApp::StartWindowSystem() {
+  LoadBuiltInResources();
+  if (QApplication::instance() == nullptr) {
+    qapp_ = std::make_unique<QApplication>(argc_, argv_);
+    // Qt's own texts (file dialogs, standard buttons) in German, like ours.
+    translator_ = std::make_unique<QTranslator>();
+    if (translator_->load("qtbase_de", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+      QApplication::installTranslator(translator_.get());
+    }
+    if (QFile::exists(":/talvenor/talvenor.svg")) {
+      QApplication::setWindowIcon(QIcon(":/talvenor/talvenor.svg"));
+    }
+  }
+  if (seams_.ui == nullptr && !qtUi_) qtUi_ = std::make_unique<QtUserInterface>();
+}
+
+void CQuorinApp::ExitInstance() {
+  // The directory's records belong to the built-in directory and are
+  // released when the process ends.
+  qtUi_.reset();
+  if (translator_) QApplication::removeTranslator(translator_.get());
+  translator_.reset();
+  qapp_.reset();
+}
+
+UserInterface& CQuorinApp::Ui() {
+  if (seams_.ui != nullptr) return *seams_.ui;
+  StartWindowSystem();
+  return *qtUi_;
+}
+
+std::filesystem::path CQuorinApp::FileBesideProgram(std::string_view name) const {
+  if (!programPath_) return {};
+  return programPath_->parent_path() / name;
+}
+
+std::string CQuorinApp::CheckForUpdate(std::string& updateUrl) {
+  const platform::UserSettings settings;
+  const bool enabled =
+      settings.GetInt(platform::kSettingsSection, platform::kSettingUpdate, 1) != 0;
+  ProxyPromptFromUi prompt(Ui());
+  if (seams_.checkForUpdate) {
+    return seams_.checkForUpdate(ConfiguredUpdateServer(), enabled, programVersion_, updateUrl,
+                                 &prompt);
+  }
+  return app::CheckForUpdate(ConfiguredUpdateServer(), enabled, programVersion_, updateUrl, &prompt);
+}
+
+bool CQuorinApp::OpenInBrowser(std::string_view address) {
+  const std::string url =
+      address.empty() ? DefaultUpdatePageUrl(ConfiguredUpdateServer()) : std::string(address);
+  if (Ui().OpenUrl(url)) return true;
+  Ui().ShowMessage("Ihr Internet Browser kann nicht gestartet werden!");
+  return false;
+}
+
+bool CQuorinApp::GetModuleVersionString(std::string_view fileVersion, std::string& text) {
+  long parts[4];
+  std::string_view rest = fileVersion;
+  for (int i = 0; i < 4; ++i) {
+    const std::size_t dot = rest.find('.');
+    const std::string_view part = rest.substr(0, dot);
+    const auto [end, error] = std::from_chars(part.data(), part.data() + part.size(), parts[i]);
+    if (part.empty() || error != std::errc() || end != part.data() + part.size() || parts[i] < 0 ||
+        parts[i] > 0xFFFF) {
+      return false;
+    }
+    if ((dot == std::string_view::npos) != (i == 3)) return false;  // exactly four parts
+    rest = dot == std::string_view::npos ? std::string_view{} : rest.substr(dot + 1);
+  }
+  char formatted[32];
+  std::snprintf(formatted, sizeof formatted, "%ld.%ld.%ld.%ld", parts[0], parts[1], parts[2],
+                parts[3]);
+  text = formatted;
+  return true;
+}
+
+std::string CQuorinApp::ProgramVersionFor(std::string_view fileVersion) {
+  std::string text;
+  if (!GetModuleVersionString(fileVersion, text)) return {};
+  return DisplayVersion(text);
+}
+
+}  // namespace talvenor::app

@@ -1,0 +1,123 @@
+// The application object: the program's start and end.
+//
+// InitInstance takes the program's own arguments (those that are not long
+// options), builds the bank directory, takes over former settings, checks
+// the data set's validity date and then either converts the two files named
+// on the command line without any window, or runs the main dialog until it
+// closes. Only the interactive start creates the QApplication, so a batch
+// run works where no display exists.
+//
+// Exit status of InitInstance:
+//   0  the main dialog closed, or the batch run succeeded;
+//   1  the batch run failed (its message on stderr unless silent), or the
+//      input file of a silent two-parameter call does not exist;
+//   2  three or more file parameters (nothing is done), or a window is
+//      needed but there is no display;
+//   3  the data set has expired: a batch run converted nothing, or the
+//      expiry message ended the interactive start.
+#ifndef TALVENOR_APP_QUORIN_APP_H_
+#define TALVENOR_APP_QUORIN_APP_H_
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/update_check.h"
+#include "app/user_interface.h"
+#include "core/bank_directory.h"
+
+class QApplication;
+class QTranslator;
+
+namespace talvenor::app {
+
+class CQuorinDlg;
+
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitExpired = 3;
+
+// The update check's signature (update_check.h's CheckForUpdate); tests put
+// a stand-in for the network in its place.
+using UpdateCheckFunction = std::function<std::string(
+    const UpdateServer& server, bool enabled, const std::string& programVersion,
+    std::string& updateUrl, ProxyCredentialsPrompt* prompt)>;
+
+// Stand-ins for tests; the defaults are the real ones.
+struct AppSeams {
+  UserInterface* ui = nullptr;                        // null: QtUserInterface
+  std::optional<std::filesystem::path> programPath;   // null: platform::ProgramPath()
+  UpdateCheckFunction checkForUpdate;                 // empty: the online check
+};
+
+class CQuorinApp {
+ public:
+  // `argc` and `argv` are handed to the QApplication when one is made; they
+  // must outlive this object.
+  CQuorinApp(int& argc, char** argv, AppSeams seams = {});
+  virtual ~CQuorinApp();
+  CQuorinApp(const CQuorinApp&) = delete;
+  CQuorinApp& operator=(const CQuorinApp&) = delete;
+
+  // The start-up; returns the exit status (see top of file).
+  int InitInstance(const std::vector<std::string>& arguments);
+  // The end: releases the window system and what start-up made.
+  void ExitInstance();
+
+  // The program version: the file version with one trailing ".0" removed;
+  // empty when the file version cannot be read.
+  const std::string& ProgramVersion() const { return programVersion_; }
+  const BankDirectory& Directory() const { return *directory_; }
+  UserInterface& Ui();
+  // The program's full path, or nothing when it cannot be found.
+  const std::optional<std::filesystem::path>& ProgramPath() const { return programPath_; }
+  // A file in the program's folder; empty when the folder is unknown.
+  std::filesystem::path FileBesideProgram(std::string_view name) const;
+
+  // Asks the update server for the current version (the "UPDATE" setting
+  // may switch it off); fills `updateUrl` from the page.
+  std::string CheckForUpdate(std::string& updateUrl);
+  // Opens `address` in the web browser, or the default update page when
+  // `address` is empty; on failure shows "Ihr Internet Browser kann nicht
+  // gestartet werden!". Returns whether the browser was started.
+  bool OpenInBrowser(std::string_view address = {});
+
+  // Formats the file version "a.b.c.d" (four numbers below 65536) as
+  // "%ld.%ld.%ld.%ld"; false, leaving `text` untouched, when `fileVersion`
+  // is not of that form. The file version is the one compiled into the
+  // program (it stands in for the version resource).
+  static bool GetModuleVersionString(std::string_view fileVersion, std::string& text);
+  // The program version for a file version: as GetModuleVersionString,
+  // then one trailing ".0" removed; empty when the file version is unusable.
+  static std::string ProgramVersionFor(std::string_view fileVersion);
+
+ protected:
+  // Runs the main dialog modally. Tests replace it to look at the dialog
+  // without running it.
+  virtual void RunMainDialog(CQuorinDlg& dialog);
+
+ private:
+  // False when there is evidently no display to show a window on.
+  bool CanOpenWindows() const;
+  void StartWindowSystem();
+  int RunInteractive(const std::vector<std::string>& parameters);
+
+  int& argc_;
+  char** argv_;
+  AppSeams seams_;
+  std::optional<std::filesystem::path> programPath_;
+  std::string programVersion_;
+  const BankDirectory* directory_ = nullptr;
+  std::unique_ptr<QApplication> qapp_;
+  std::unique_ptr<QTranslator> translator_;
+  std::unique_ptr<QtUserInterface> qtUi_;
+};
+
+}  // namespace talvenor::app
+
+#endif  // TALVENOR_APP_QUORIN_APP_H_

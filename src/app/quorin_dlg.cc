@@ -1,0 +1,318 @@
+#include "app/quorin_dlg.h"
+
+#include <QFile>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QShortcut>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <filesystem>
+#include <system_error>
+
+#include "app/about_dlg.h"
+#include "app/dlghaft.h"
+#include "app/quorin_app.h"
+#include "app/screenshot_hook.h"
+#include "app/setting_dlg.h"
+#include "app/update_check.h"
+#include "batch/convert_file.h"
+#include "core/single_conversion.h"
+
+namespace talvenor::app {
+namespace {
+
+QString ToQt(const std::string& text) { return QString::fromStdString(text); }
+
+// An edit field that takes at most `maxDigits` decimal digits.
+QLineEdit* DigitsField(int maxDigits, QWidget* parent) {
+  auto* field = new QLineEdit(parent);
+  field->setMaxLength(maxDigits);
+  field->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), field));
+  return field;
+}
+
+QFrame* Separator(QWidget* parent) {
+  auto* line = new QFrame(parent);
+  line->setFrameShape(QFrame::HLine);
+  line->setFrameShadow(QFrame::Sunken);
+  return line;
+}
+
+}  // namespace
+
+CQuorinDlg::CQuorinDlg(CQuorinApp& app, QWidget* parent) : QDialog(parent), app_(app) {
+  setWindowTitle(kApplicationTitle);
+  LoadBuiltInResources();
+  if (QFile::exists(":/talvenor/talvenor.svg")) setWindowIcon(QIcon(":/talvenor/talvenor.svg"));
+  BuildControls();
+  WriteFields();
+}
+
+void CQuorinDlg::BuildControls() {
+  auto* intro = new QLabel(
+      "Zur Ermittlung einer IBAN und BIC geben Sie bitte Bankleitzahl und Kontonummer ein.", this);
+  intro->setWordWrap(true);
+
+  bankCodeField_ = DigitsField(8, this);
+  accountField_ = DigitsField(10, this);
+  bankNameLabel_ = new QLabel(this);
+  verdictLabel_ = new QLabel(this);
+  // Room for the longest short bank name (27 characters) and the longest
+  // verdict, so the dialog keeps its size from one conversion to the next.
+  const int infoWidth =
+      fontMetrics().horizontalAdvance("IBAN Ermittlung nicht zugelassen") + 8;
+  bankNameLabel_->setMinimumWidth(infoWidth);
+  verdictLabel_->setMinimumWidth(infoWidth);
+  bicField_ = new QLineEdit(this);
+  bicField_->setReadOnly(true);
+  ibanField_ = new QLineEdit(this);
+  ibanField_->setReadOnly(true);
+  // Wide enough for an IBAN (22 characters) with room to spare.
+  ibanField_->setMinimumWidth(ibanField_->fontMetrics().horizontalAdvance('W') * 18);
+  inputFileField_ = new QLineEdit(this);
+
+  calculateButton_ = new QPushButton("IBAN berechnen", this);
+  calculateButton_->setDefault(true);  // Enter in any field runs the conversion
+  auto* browseButton = new QPushButton("Durchsuchen ...", this);
+  auto* createButton = new QPushButton("IBANRUECK Datei", this);
+  auto* settingsButton = new QPushButton("Einstellungen", this);
+  auto* helpButton = new QPushButton("Hilfe", this);
+  auto* quitButton = new QPushButton("Beenden", this);
+
+  bankCodeField_->setObjectName("bankCode");
+  accountField_->setObjectName("account");
+  bankNameLabel_->setObjectName("bankName");
+  verdictLabel_->setObjectName("verdict");
+  bicField_->setObjectName("bic");
+  ibanField_->setObjectName("iban");
+  inputFileField_->setObjectName("inputFile");
+  calculateButton_->setObjectName("calculate");
+  browseButton->setObjectName("browse");
+  createButton->setObjectName("createOutput");
+  settingsButton->setObjectName("settings");
+  helpButton->setObjectName("help");
+  quitButton->setObjectName("quit");
+
+  auto* grid = new QGridLayout;
+  grid->setColumnStretch(2, 1);
+  grid->addWidget(new QLabel("BLZ:", this), 0, 0);
+  grid->addWidget(bankCodeField_, 0, 1);
+  grid->addWidget(bankNameLabel_, 0, 2, 1, 2);
+  grid->addWidget(new QLabel("Kontonummer:", this), 1, 0);
+  grid->addWidget(accountField_, 1, 1);
+  grid->addWidget(verdictLabel_, 1, 2, 1, 2);
+  grid->addWidget(new QLabel("BIC:", this), 2, 0);
+  grid->addWidget(bicField_, 2, 1);
+  grid->addWidget(new QLabel("IBAN:", this), 3, 0);
+  grid->addWidget(ibanField_, 3, 1);
+  grid->addWidget(calculateButton_, 4, 1, Qt::AlignLeft);
+  grid->addWidget(Separator(this), 5, 0, 1, 4);
+  grid->addWidget(new QLabel("IBANHIN Datei:", this), 6, 0);
+  grid->addWidget(inputFileField_, 6, 1, 1, 2);
+  grid->addWidget(browseButton, 6, 3);
+
+  auto* buttonRow = new QHBoxLayout;
+  buttonRow->addWidget(createButton);
+  buttonRow->addWidget(settingsButton);
+  buttonRow->addWidget(helpButton);
+  buttonRow->addStretch(1);
+  buttonRow->addWidget(quitButton);
+
+  // Linux windows have no system menu to carry the about command, so it
+  // sits in a small menu "Hilfe" together with the help document.
+  auto* menuBar = new QMenuBar(this);
+  QMenu* helpMenu = menuBar->addMenu("&Hilfe");
+  QAction* helpAction = helpMenu->addAction("&Hilfe", this, &CQuorinDlg::OnHelp);
+  helpAction->setShortcut(QKeySequence::HelpContents);
+  helpMenu->addSeparator();
+  helpMenu->addAction(kAboutMenuText, this, &CQuorinDlg::OnAbout);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setMenuBar(menuBar);
+  layout->addWidget(intro);
+  layout->addSpacing(6);
+  layout->addLayout(grid);
+  layout->addSpacing(6);
+  layout->addWidget(Separator(this));
+  layout->addLayout(buttonRow);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+
+  connect(calculateButton_, &QPushButton::clicked, this, &CQuorinDlg::OnOK);
+  connect(browseButton, &QPushButton::clicked, this, &CQuorinDlg::OnBrowse);
+  connect(createButton, &QPushButton::clicked, this, &CQuorinDlg::OnCreateOutput);
+  connect(settingsButton, &QPushButton::clicked, this, &CQuorinDlg::OnSettings);
+  connect(helpButton, &QPushButton::clicked, this, &CQuorinDlg::OnHelp);
+  connect(quitButton, &QPushButton::clicked, this, &QDialog::reject);
+  // The other buttons never take over Enter from "IBAN berechnen".
+  for (QPushButton* button : {browseButton, createButton, settingsButton, helpButton, quitButton}) {
+    button->setAutoDefault(false);
+  }
+}
+
+void CQuorinDlg::SetInputFile(const std::string& path) {
+  inputFile_ = path;
+  inputFileField_->setText(ToQt(path));
+}
+
+void CQuorinDlg::ReadFields() {
+  bankCode_ = bankCodeField_->text().toStdString();
+  account_ = accountField_->text().toStdString();
+  bic_ = bicField_->text().toStdString();
+  iban_ = ibanField_->text().toStdString();
+  inputFile_ = inputFileField_->text().toStdString();
+}
+
+void CQuorinDlg::WriteFields() {
+  bankCodeField_->setText(ToQt(bankCode_));
+  accountField_->setText(ToQt(account_));
+  bankNameLabel_->setText(ToQt(bankName_));
+  verdictLabel_->setText(ToQt(verdict_));
+  bicField_->setText(ToQt(bic_));
+  ibanField_->setText(ToQt(iban_));
+  inputFileField_->setText(ToQt(inputFile_));
+}
+
+void CQuorinDlg::SetVerdictEmphasis(bool bold) {
+  if (!normalFont_) {
+    normalFont_ = verdictLabel_->font();
+    normalFont_->setWeight(QFont::Normal);  // 400
+    boldFont_ = verdictLabel_->font();
+    boldFont_->setWeight(QFont::Bold);  // 700
+  }
+  verdictLabel_->setFont(bold ? *boldFont_ : *normalFont_);
+}
+
+void CQuorinDlg::OnOK() {
+  ReadFields();
+  bankName_.clear();
+  verdict_.clear();
+  const SingleConversionOutcome outcome =
+      ConvertSingle(app_.Directory(), bankCode_, account_, app_.FileBesideProgram("DEBUG.INI"));
+  switch (outcome.status) {
+    case SingleConversionStatus::InvalidBankCode:
+      app_.Ui().ShowMessage(std::string(kMessageInvalidBankCode));
+      WriteFields();
+      bankCodeField_->setFocus();
+      return;
+    case SingleConversionStatus::MissingAccount:
+      app_.Ui().ShowMessage(std::string(kMessageMissingAccount));
+      bankCodeField_->setFocus();
+      return;
+    case SingleConversionStatus::Converted:
+      break;
+  }
+  if (!outcome.deletionNotice.empty()) app_.Ui().ShowMessage(outcome.deletionNotice);
+  bankName_ = outcome.bankName;
+  bic_ = outcome.bic;
+  iban_ = outcome.iban;
+  verdict_ = outcome.verdict;
+  account_ = outcome.accountText;
+  SetVerdictEmphasis(outcome.emphasise);
+  WriteFields();
+  if (outcome.notReleased) app_.Ui().ShowMessage(std::string(kMessageNotReleased));
+}
+
+void CQuorinDlg::OnBrowse() {
+  const std::optional<std::string> chosen = app_.Ui().AskOpenFile();
+  if (!chosen) return;
+  // Whatever was typed into the other fields meanwhile is kept.
+  ReadFields();
+  inputFile_ = *chosen;
+  WriteFields();
+}
+
+void CQuorinDlg::OnCreateOutput() {
+  ReadFields();
+  std::error_code error;
+  const std::filesystem::path input(inputFile_);
+  const bool isFile = !inputFile_.empty() && std::filesystem::exists(input, error) &&
+                      !std::filesystem::is_directory(input, error);
+  if (!isFile) {
+    app_.Ui().ShowMessage("Bitte geben Sie einen gültigen Dateinamen an!");
+    inputFileField_->setFocus();
+    return;
+  }
+  batch::BatchOptions options = batch::DefaultBatchOptions();
+  options.directory = &app_.Directory();
+  options.formatIni = app_.FileBesideProgram("FORMAT.INI");
+  SaveFileQuestionFromUi question(app_.Ui());
+  options.saveQuestion = &question;
+  std::string message;
+  const int result = batch::ConvertFile(inputFile_, "", message, options);
+  if (result != batch::kConvertCancelled && !message.empty()) app_.Ui().ShowMessage(message);
+}
+
+void CQuorinDlg::OnSettings() {
+  CSetting settings(app_.Ui(), this);
+  settings.exec();
+}
+
+void CQuorinDlg::OnHelp() {
+  const std::filesystem::path help = app_.FileBesideProgram("Talvenor.pdf");
+  std::error_code error;
+  if (help.empty() || !std::filesystem::exists(help, error)) {
+    app_.Ui().ShowMessage("Hilfedatei nicht verfügbar!");
+    return;
+  }
+  if (!app_.Ui().OpenFile(help)) {
+    app_.Ui().ShowMessage(
+        "Zur Anzeige der Hilfedatei ist ein installierter PDF Reader erforderlich!");
+  }
+}
+
+void CQuorinDlg::OnAbout() {
+  CAboutDlg about(app_, this);
+  about.exec();
+}
+
+void CQuorinDlg::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (updateCheckPosted_) return;
+  updateCheckPosted_ = true;
+  QMetaObject::invokeMethod(this, &CQuorinDlg::OnCheckUpdate, Qt::QueuedConnection);
+}
+
+void CQuorinDlg::OnCheckUpdate() {
+  updateUrl_.clear();
+  const std::string version = app_.CheckForUpdate(updateUrl_);
+  if (IsNewerVersion(version, app_.ProgramVersion()) && app_.Ui().AskYesNo(kNewVersionQuestion)) {
+    app_.OpenInBrowser(UpdatePageToOpen(updateUrl_, ConfiguredUpdateServer()));
+    reject();  // the dialog has ended: no disclaimer follows
+    return;
+  }
+  QMetaObject::invokeMethod(this, &CQuorinDlg::OnDisclaimer, Qt::QueuedConnection);
+}
+
+void CQuorinDlg::OnDisclaimer() {
+  CDlghaft disclaimer(this);
+  if (disclaimer.exec() != QDialog::Accepted) {
+    reject();
+    return;
+  }
+  if (ScreenshotsWanted()) RunScreenshotTour();
+}
+
+// Developer aid for tools/screenshots.sh: shows a result, takes the main
+// dialog's picture, opens the other dialogs (each takes its own picture and
+// closes) and ends.
+void CQuorinDlg::RunScreenshotTour() {
+  bankCodeField_->setText("37050198");
+  accountField_->setText("1234567897");
+  OnOK();
+  QTimer::singleShot(300, this, [this] {
+    grab().save(QString::fromLocal8Bit(qgetenv("TALVENOR_SCREENSHOT_DIR")) + "/main.png");
+    OnSettings();
+    OnAbout();
+    reject();
+  });
+}
+
+}  // namespace talvenor::app
