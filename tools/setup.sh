@@ -13,7 +13,7 @@ build_dir=${1:-build}
 [ $# -gt 0 ] && shift
 
 packages=(build-essential cmake ninja-build pkg-config zlib1g-dev libinih-dev
-          nlohmann-json3-dev qt6-base-dev qt6-svg-plugins libgl-dev libcurl4-openssl-dev
+          nlohmann-json3-dev qt6-base-dev libqt6svg6 libgl-dev libcurl4-openssl-dev
           googletest libgtest-dev libgmock-dev libbenchmark-dev faketime python3 openssl)
 missing=()
 for package in "${packages[@]}"; do
