@@ -8,6 +8,7 @@
 #include "batch/byte_source.h"
 #include "batch/gzip_reader.h"
 #include "batch/output_files.h"
+#include "batch/read_ahead_source.h"
 #include "batch/record_loop.h"
 #include "core/builtin_directory.h"
 #include "platform/program_folder.h"
@@ -72,6 +73,7 @@ class BatchInput {
   std::string rawHead_;
   std::unique_ptr<ReplaySource> raw_;
   std::unique_ptr<GzipSource> gzip_;
+  std::unique_ptr<ReadAheadSource> readAhead_;  // decompresses beside the conversion
   std::string head_;
   std::unique_ptr<ReplaySource> records_;
   int format_ = -1;
@@ -102,7 +104,8 @@ bool BatchInput::Open(std::string_view path, std::string& message) {
       message = kDecompressFailedMessage;
       return false;
     }
-    records_ = std::make_unique<ReplaySource>(head_, *gzip_);
+    readAhead_ = std::make_unique<ReadAheadSource>(*gzip_);
+    records_ = std::make_unique<ReplaySource>(head_, *readAhead_);
   } else {
     records_ = std::make_unique<ReplaySource>(rawHead_, file_);
   }

@@ -27,8 +27,10 @@ std::string FormIban(std::string_view bankCodeText, std::string_view accountText
 
   // N = bank code * 10^16 + account * 10^6 + 131400 ("DE00" as digits);
   // 10^16 mod 97 = 62, 10^6 mod 97 = 27, 131400 mod 97 = 62.
+  // The account is whole and below 10^10, so it converts exactly.
+  const auto wholeAccount = static_cast<std::uint64_t>(account);
   const long b = bankCode % 97;
-  const long a = static_cast<long>(std::fmod(account, 97.0));
+  const long a = static_cast<long>(wholeAccount % 97);
   const long remainder = ((b + 1) * 62 + a * 27) % 97;
   const long checkDigits = 98 - remainder;
 
@@ -38,7 +40,7 @@ std::string FormIban(std::string_view bankCodeText, std::string_view accountText
   iban[1] = 'E';
   PutDigits(&iban[2], static_cast<std::uint64_t>(checkDigits), 2);
   PutDigits(&iban[4], static_cast<std::uint64_t>(bankCode), 8);
-  PutDigits(&iban[12], static_cast<std::uint64_t>(account), 10);
+  PutDigits(&iban[12], wholeAccount, 10);
   return iban;
 }
 
