@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "support/test_files.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -58,22 +60,10 @@ class BatchRun : public testing::Test {
 
   std::string Path(const std::string& name) const { return (work_ / name).string(); }
   void Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(Path(name), std::ios::binary) << bytes;
+    talvenor::test_support::WriteFile(Path(name), bytes);
   }
-  std::string Read(const std::string& name) const {
-    std::ifstream in(Path(name), std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(work_)) {
-      if (entry.path().filename() != "config") names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+  std::string Read(const std::string& name) const { return talvenor::test_support::ReadFile(Path(name)); }
+  std::vector<std::string> Names() const { return talvenor::test_support::FileNames(work_, "config"); }
   void Settings(const std::string& text) const { Write("config/Korvane/Talvenor.ini", text); }
   static void FormatIni(const std::string& text) {
     std::ofstream(root_ / "bin" / "FORMAT.INI", std::ios::binary) << text;

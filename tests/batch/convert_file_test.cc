@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/builtin_directory.h"
+#include "support/test_files.h"
 
 namespace talvenor::batch {
 namespace {
@@ -33,22 +34,10 @@ class ConvertFileTest : public testing::Test {
 
   std::string Path(const std::string& name) const { return (folder_ / name).string(); }
   void Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(Path(name), std::ios::binary) << bytes;
+    test_support::WriteFile(Path(name), bytes);
   }
-  std::string Read(const std::string& name) const {
-    std::ifstream in(Path(name), std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder_)) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+  std::string Read(const std::string& name) const { return test_support::ReadFile(Path(name)); }
+  std::vector<std::string> Names() const { return test_support::FileNames(folder_); }
   int Convert(const std::string& input, const std::string& output) {
     return ConvertFile(Path(input), output.empty() ? "" : Path(output), message_, options_);
   }
@@ -61,19 +50,7 @@ class ConvertFileTest : public testing::Test {
 using V = std::vector<std::string>;
 
 // The gzip form of `bytes`, one member.
-std::string Gzip(const std::string& bytes) {
-  z_stream stream{};
-  EXPECT_EQ(deflateInit2(&stream, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY), Z_OK);
-  std::string out(deflateBound(&stream, bytes.size()) + 64, '\0');
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-  stream.avail_in = static_cast<uInt>(bytes.size());
-  stream.next_out = reinterpret_cast<Bytef*>(out.data());
-  stream.avail_out = static_cast<uInt>(out.size());
-  EXPECT_EQ(deflate(&stream, Z_FINISH), Z_STREAM_END);
-  out.resize(stream.total_out);
-  deflateEnd(&stream);
-  return out;
-}
+std::string Gzip(const std::string& bytes) { return test_support::Deflate(bytes); }
 
 // Haspa 20050550: method 00 passes 1234567897 (weighted sum 43, check digit
 // 7), standard rule, BIC HASPDEHHXXX: result 00. IBAN check digits: N =

@@ -12,6 +12,7 @@
 
 #include "batch/byte_source.h"
 #include "batch/gzip_decoder.h"
+#include "support/test_files.h"
 
 namespace talvenor::batch {
 namespace {
@@ -22,22 +23,7 @@ const std::string kFixed = "10020890 1234567890 Mustermann\n";
 
 // Deflate data from zlib: window bits 31 give a whole gzip member, -15
 // raw deflate data for members built by hand.
-std::string Deflate(std::string_view data, int windowBits, gz_header* header = nullptr) {
-  z_stream stream{};
-  EXPECT_EQ(deflateInit2(&stream, 6, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY), Z_OK);
-  if (header != nullptr) {
-    EXPECT_EQ(deflateSetHeader(&stream, header), Z_OK);
-  }
-  std::string out(deflateBound(&stream, data.size()) + 256, '\0');
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-  stream.avail_in = static_cast<uInt>(data.size());
-  stream.next_out = reinterpret_cast<Bytef*>(out.data());
-  stream.avail_out = static_cast<uInt>(out.size());
-  EXPECT_EQ(deflate(&stream, Z_FINISH), Z_STREAM_END);
-  out.resize(stream.total_out);
-  deflateEnd(&stream);
-  return out;
-}
+using test_support::Deflate;
 
 std::string Gzip(std::string_view data, gz_header* header = nullptr) {
   return Deflate(data, 31, header);
