@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "support/faketime.h"
 #include "support/test_files.h"
 
 namespace {
@@ -48,7 +49,8 @@ class BatchRun : public testing::Test {
   static void TearDownTestSuite() { fs::remove_all(root_); }
 
   void SetUp() override {
-    if (!HaveCommand("faketime")) GTEST_SKIP() << "faketime is not installed";
+    const std::string unavailable = talvenor::test_support::FaketimeUnavailable();
+    if (!unavailable.empty()) GTEST_SKIP() << unavailable;
     work_ = root_ / testing::UnitTest::GetInstance()->current_test_info()->name();
     fs::create_directories(work_ / "config" / "Korvane");
   }

@@ -12,6 +12,8 @@
 #include <fstream>
 #include <string>
 
+#include "support/faketime.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -21,7 +23,6 @@ std::string Program() {
   return (fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "talvenor").string();
 }
 
-bool HaveFaketime() { return std::system("command -v faketime >/dev/null 2>&1") == 0; }
 
 struct Outcome {
   int status = -1;
@@ -88,7 +89,7 @@ class StartupProcess : public ::testing::Test {
 };
 
 TEST_F(StartupProcess, BatchRunFollowsTheValidityDate) {
-  if (!HaveFaketime()) GTEST_SKIP() << "faketime is not installed";
+  if (const std::string why = talvenor::test_support::FaketimeUnavailable(); !why.empty()) GTEST_SKIP() << why;
   struct Case {
     const char* moment;
     int status;
@@ -119,7 +120,7 @@ TEST_F(StartupProcess, BatchRunFollowsTheValidityDate) {
 }
 
 TEST_F(StartupProcess, CommandLineEndsWithoutAWindow) {
-  if (!HaveFaketime()) GTEST_SKIP() << "faketime is not installed";
+  if (const std::string why = talvenor::test_support::FaketimeUnavailable(); !why.empty()) GTEST_SKIP() << why;
   const std::string valid = "2024-05-15 12:00:00";
   const std::string missing = Quoted(folder_ / "missing.csv");
   const std::string out = Quoted(output_);
@@ -138,7 +139,7 @@ TEST_F(StartupProcess, CommandLineEndsWithoutAWindow) {
 }
 
 TEST_F(StartupProcess, FailedBatchRunExitsWithOne) {
-  if (!HaveFaketime()) GTEST_SKIP() << "faketime is not installed";
+  if (const std::string why = talvenor::test_support::FaketimeUnavailable(); !why.empty()) GTEST_SKIP() << why;
   std::ofstream(input_, std::ios::trunc) << "\tno record format\n";
   Outcome outcome = Run("2024-05-15 12:00:00", Files());
   EXPECT_EQ(outcome.status, 1);
