@@ -151,14 +151,31 @@ RuleStepEnd TestFixedAccount(RuleEvaluation& e) {
   return RuleStepEnd::kComplete;
 }
 
-}  // namespace
-
-RuleStep FindRuleStep(int effectiveRule) {
+// The step of a rule number, looked for in the tables above.
+RuleStep SearchRuleStep(int effectiveRule) {
   if (FindRow(kBankSubstitutions, effectiveRule)) return SubstituteBankCode;
   if (FindRow(kTableReplacements, effectiveRule)) return ReplaceFromRuleTable;
   if (FindRow(kFixedAccountTests, effectiveRule)) return TestFixedAccount;
   if (const OwnStep* own = FindRow(kOwnSteps, effectiveRule)) return own->step;
   return nullptr;
+}
+
+}  // namespace
+
+RuleStep FindRuleStep(int effectiveRule) {
+  // Every evaluation asks, so the answers for all four-digit rule numbers
+  // are gathered once.
+  static const std::array<RuleStep, 10000> kSteps = [] {
+    std::array<RuleStep, 10000> steps{};
+    for (int rule = 0; rule < static_cast<int>(steps.size()); ++rule) {
+      steps[static_cast<std::size_t>(rule)] = SearchRuleStep(rule);
+    }
+    return steps;
+  }();
+  if (effectiveRule < 0 || effectiveRule >= static_cast<int>(kSteps.size())) {
+    return SearchRuleStep(effectiveRule);
+  }
+  return kSteps[static_cast<std::size_t>(effectiveRule)];
 }
 
 }  // namespace talvenor

@@ -10,15 +10,24 @@ constexpr std::string_view kBlanks = " \t\r\n\v\f";
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
 // Skips leading blanks and reads an optional sign; returns true for "-".
 bool TakeSign(std::string_view& text) {
-  const auto start = text.find_first_not_of(kBlanks);
-  text.remove_prefix(start == std::string_view::npos ? text.size() : start);
+  std::size_t start = 0;
+  while (start < text.size() && IsBlank(text[start])) ++start;
+  text.remove_prefix(start);
   if (text.empty()) return false;
   const bool negative = text.front() == '-';
   if (negative || text.front() == '+') text.remove_prefix(1);
   return negative;
 }
+
+// Eighteen decimal digits always fit a long; only longer runs need the
+// overflow test.
+constexpr std::size_t kSafeDigits = 18;
 
 }  // namespace
 
@@ -26,7 +35,12 @@ long ParseLeadingLong(std::string_view text) {
   const bool negative = TakeSign(text);
   constexpr long kMax = std::numeric_limits<long>::max();
   long value = 0;
-  for (char c : text) {
+  std::size_t i = 0;
+  for (; i < text.size() && i < kSafeDigits && IsDigit(text[i]); ++i) {
+    value = value * 10 + (text[i] - '0');
+  }
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
     if (!IsDigit(c)) break;
     const int digit = c - '0';
     if (value > (kMax - digit) / 10) {
@@ -40,7 +54,16 @@ long ParseLeadingLong(std::string_view text) {
 double ParseLeadingDouble(std::string_view text) {
   const bool negative = TakeSign(text);
   std::size_t end = 0;
-  while (end < text.size() && IsDigit(text[end])) ++end;
+  long whole = 0;
+  for (; end < text.size() && IsDigit(text[end]); ++end) {
+    if (end < 15) whole = whole * 10 + (text[end] - '0');
+  }
+  // Up to fifteen digits without a fraction are exact as a double: the
+  // common case (an account number) needs no floating-point parse.
+  if (end > 0 && end <= 15 && (end == text.size() || text[end] != '.')) {
+    const auto value = static_cast<double>(whole);
+    return negative ? -value : value;
+  }
   if (end < text.size() && text[end] == '.') {
     ++end;
     while (end < text.size() && IsDigit(text[end])) ++end;

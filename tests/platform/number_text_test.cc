@@ -23,6 +23,10 @@ TEST(ParseLeadingLong, ReadsLikeTheCLibrary) {
 TEST(ParseLeadingLong, SaturatesInsteadOfOverflowing) {
   EXPECT_EQ(ParseLeadingLong("99999999999999999999999"), LONG_MAX);
   EXPECT_EQ(ParseLeadingLong("-99999999999999999999999"), LONG_MIN);
+  // Nineteen digits still fit; the overflow test starts after eighteen.
+  EXPECT_EQ(ParseLeadingLong("9223372036854775807"), LONG_MAX);
+  EXPECT_EQ(ParseLeadingLong("9223372036854775808"), LONG_MAX);
+  EXPECT_EQ(ParseLeadingLong("922337203685477580x7"), 922337203685477580L);
 }
 
 TEST(ParseLeadingDouble, ReadsTenDigitAccountsExactly) {
@@ -30,6 +34,10 @@ TEST(ParseLeadingDouble, ReadsTenDigitAccountsExactly) {
   EXPECT_EQ(ParseLeadingDouble("0000123456"), 123456.0);
   EXPECT_EQ(ParseLeadingDouble(" 12.5x"), 12.5);
   EXPECT_EQ(ParseLeadingDouble("-3"), -3.0);
+  // Beyond fifteen digits, and with a fraction, the decimal parse applies.
+  EXPECT_EQ(ParseLeadingDouble("123456789012345678"), 123456789012345678.0);
+  EXPECT_EQ(ParseLeadingDouble("1234567890123456789012345"), 1234567890123456789012345.0);
+  EXPECT_EQ(ParseLeadingDouble("999999999999999.5"), 999999999999999.5);
 }
 
 TEST(ParseLeadingDouble, TakesNoExponentHexOrSpecialForms) {
