@@ -71,7 +71,7 @@ RecordConverter::RecordConverter(const RecordLayout& layout, const BankDirectory
              fits(resultField_, 2);
   tokens_.reserve(layout.fields.size() + 1);
   joined_.reserve(64);
-  output_.reserve(kOutputReserve);
+  output_.resize(kOutputReserve);
   texts_.bankCode.reserve(16);
   texts_.account.reserve(16);
 }
@@ -88,12 +88,21 @@ bool RecordConverter::Convert(std::string_view line) {
   } else {
     ConvertNumbers();
   }
+  // Every field may gain quotes and a separator; the new BIC and IBAN may
+  // stand in a field and be appended (padded to their widths, quoted); then
+  // the result code and the line end.
+  const std::size_t longest = line.size() + 3 * (tokens_.size() + 1) +
+                              2 * (texts_.bic.size() + texts_.iban.size()) +
+                              2 * (kBicWidth + kIbanWidth) + 32;
+  if (output_.size() < longest) output_.resize(longest);
+  cursor_ = output_.data();
   if (inPlace_ && FitsInPlace()) {
     BuildFixedInPlace(line);
   } else {
     BuildFromFields();
   }
   AppendMissingFields();
+  outputSize_ = static_cast<std::size_t>(cursor_ - output_.data());
   return true;
 }
 
@@ -120,18 +129,22 @@ bool RecordConverter::SplitFixed(std::string_view line) {
 
 bool RecordConverter::SplitSeparated(std::string_view line) {
   const std::size_t fields = layout_.fields.size();
+  // Tokens are short: a plain scan beats a library search per token.
+  const char* next = line.data();
+  const char* const end = next + line.size();
   bool more = true;  // a separator was passed, so one more token follows
   while (more && tokens_.size() < fields) {
-    const std::size_t separator = line.find(';');
-    more = separator != std::string_view::npos;
-    tokens_.push_back(Unquoted(line.substr(0, separator)));
-    line.remove_prefix(more ? separator + 1 : line.size());
+    const char* const start = next;
+    while (next != end && *next != ';') ++next;
+    more = next != end;
+    tokens_.push_back(Unquoted(std::string_view(start, static_cast<std::size_t>(next - start))));
+    if (more) ++next;
   }
   // What follows the last field stays as it is, separators included; a
   // separator that ends the record keeps its (empty) remainder, so the
   // output line ends with it as the input did.
   if (more) {
-    remainder_ = line;
+    remainder_ = std::string_view(next, static_cast<std::size_t>(end - next));
     hasRemainder_ = true;
   }
   const std::size_t needed =
@@ -218,7 +231,7 @@ bool RecordConverter::FitsInPlace() const {
 // after the other, so the output is the line itself with the new BIC, IBAN
 // and result written over their fields (whose widths fit them exactly).
 void RecordConverter::BuildFixedInPlace(std::string_view line) {
-  output_.assign(line);
+  Put(line);
   if (bicField_ >= 0 && writesNumbers_) {
     char* bic = output_.data() + fieldOffsets_[bicField_];
     const std::size_t size = texts_.bic.size();
@@ -237,14 +250,13 @@ void RecordConverter::BuildFixedInPlace(std::string_view line) {
 }
 
 void RecordConverter::BuildFromFields() {
-  output_.clear();
   for (std::size_t position = 0; position < tokens_.size(); ++position) {
-    if (separated_ && position > 0) output_ += ';';
+    if (separated_ && position > 0) Put(';');
     AppendField(position);
   }
   if (hasRemainder_) {
-    if (separated_) output_ += ';';
-    output_ += remainder_;
+    if (separated_) Put(';');
+    Put(remainder_);
   }
 }
 
@@ -255,29 +267,29 @@ void RecordConverter::AppendMissingFields() {
   if (bicField_ < 0) {
     const std::string_view bic = writesNumbers_ ? std::string_view(texts_.bic) : "";
     if (separated_) {
-      output_ += ";\"";
-      output_ += bic;
-      output_ += '"';
+      Put(";\"");
+      Put(bic);
+      Put('"');
     } else {
-      output_ += bic;
-      output_.append(kBicWidth - std::min(kBicWidth, bic.size()), ' ');
+      Put(bic);
+      Put(kBlankBic.substr(std::min(kBicWidth, bic.size())));
     }
   }
   if (ibanField_ < 0) {
     const std::string_view iban = writesNumbers_ ? std::string_view(texts_.iban) : "";
     if (separated_) {
-      output_ += ";\"";
-      output_ += iban;
-      output_ += '"';
+      Put(";\"");
+      Put(iban);
+      Put('"');
     } else {
-      output_ += iban.empty() ? kBlankIban : iban;
+      Put(iban.empty() ? kBlankIban : iban);
     }
   }
   if (resultField_ < 0) {
-    if (separated_) output_ += ';';
+    if (separated_) Put(';');
     AppendResult(false);
   }
-  output_ += kLineEnd;
+  Put(kLineEnd);
 }
 
 // One field within the layout: its input value, or what the run puts into
@@ -292,8 +304,8 @@ void RecordConverter::AppendField(std::size_t position) {
     if (separated_) {
       AppendValue(bic, quoted);
     } else {
-      output_ += bic;
-      output_.append(kBicWidth - std::min(kBicWidth, bic.size()), ' ');
+      Put(bic);
+      Put(kBlankBic.substr(std::min(kBicWidth, bic.size())));
     }
   } else if (field == ibanField_ && writesNumbers_) {
     const std::string_view iban = texts_.iban;
@@ -307,11 +319,11 @@ void RecordConverter::AppendField(std::size_t position) {
 // Appends `value`, in double quotes when `quoted` and not empty.
 void RecordConverter::AppendValue(std::string_view value, bool quoted) {
   if (quoted && !value.empty()) {
-    output_ += '"';
-    output_ += value;
-    output_ += '"';
+    Put('"');
+    Put(value);
+    Put('"');
   } else {
-    output_ += value;
+    Put(value);
   }
 }
 

@@ -13,6 +13,7 @@
 #ifndef TALVENOR_BATCH_RECORD_CONVERSION_H_
 #define TALVENOR_BATCH_RECORD_CONVERSION_H_
 
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,7 +51,7 @@ class RecordConverter {
 
   // After a successful Convert: the output line with carriage return and
   // line feed, the output file it belongs to, and its result code.
-  std::string_view output() const { return output_; }
+  std::string_view output() const { return {output_.data(), outputSize_}; }
   int group() const { return group_; }
   int resultCode() const { return resultCode_; }
 
@@ -67,6 +68,14 @@ class RecordConverter {
   void AppendField(std::size_t position);
   void AppendValue(std::string_view value, bool quoted);
   void AppendResult(bool quoted);
+  // Writing the output line: the buffer is sized for the longest line the
+  // record can give before building starts, so these only copy.
+  void Put(std::string_view text) {
+    if (text.empty()) return;  // an empty view may have no data at all
+    std::memcpy(cursor_, text.data(), text.size());
+    cursor_ += text.size();
+  }
+  void Put(char c) { *cursor_++ = c; }
 
   const RecordLayout& layout_;
   const BankDirectory& directory_;
@@ -89,7 +98,9 @@ class RecordConverter {
   bool writesNumbers_ = false;  // BIC and IBAN go into the output
   int resultCode_ = 0;
   int group_ = 0;
-  std::string output_;
+  std::string output_;       // grows to the longest line seen, never shrinks
+  std::size_t outputSize_ = 0;
+  char* cursor_ = nullptr;   // write position while building
 };
 
 }  // namespace talvenor::batch
