@@ -69,9 +69,14 @@ CAboutDlg::CAboutDlg(CQuorinApp& app, QWidget* parent) : QDialog(parent), app_(a
   bold.setWeight(QFont::Bold);
   versionLabel->setFont(bold);
   auto* makerLabel = new QLabel("Copyright © Korvane. Alle Rechte vorbehalten.", this);
-  auto* validLabel =
-      new QLabel(ToQt(ReplaceTrailingDate("Daten gültig bis: 03.03.2024", DataValidUntilText())), this);
+  const BankDataEdition& edition = app_.Data().edition();
+  auto* validLabel = new QLabel(
+      ToQt(ReplaceTrailingDate("Daten gültig bis: 03.03.2024", GermanDate(edition.validUntil))),
+      this);
   validLabel->setObjectName("validUntil");
+  auto* editionLabel = new QLabel(ToQt("Bankleitzahlendatei: " + DescribeEdition(edition.source)), this);
+  editionLabel->setObjectName("edition");
+  editionLabel->setWordWrap(true);
   noUpdateBox_ = new QCheckBox("Online-Updateprüfung beim Starten deaktivieren", this);
   noUpdateBox_->setObjectName("noUpdateCheck");
   noUpdateBox_->setChecked(updateCheck_ == 0);
@@ -87,6 +92,7 @@ CAboutDlg::CAboutDlg(CQuorinApp& app, QWidget* parent) : QDialog(parent), app_(a
   texts->addWidget(makerLabel);
   texts->addSpacing(8);
   texts->addWidget(validLabel);
+  texts->addWidget(editionLabel);
   texts->addSpacing(8);
   texts->addWidget(noUpdateBox_);
 

@@ -1,5 +1,5 @@
-// The about box: product name and version, the maker, the validity date of
-// the built-in data, the licence terms, and the switch for the online
+// The about box: product name and version, the maker, the bank-data
+// edition in force and its validity date, the licence terms, and the switch for the online
 // update check at start ("SETTINGS"/"UPDATE"; stored only on OK).
 #ifndef TALVENOR_APP_ABOUT_DLG_H_
 #define TALVENOR_APP_ABOUT_DLG_H_
@@ -18,6 +18,8 @@ class CQuorinApp;
 
 // The menu command that opens the about box.
 inline constexpr const char* kAboutMenuText = "&Info über Talvenor...";
+// The menu command beside it that installs a bank-code file.
+inline constexpr const char* kLoadBankDataMenuText = "Bankleitzahlendatei laden...";
 
 class CAboutDlg : public QDialog {
   Q_OBJECT

@@ -2,10 +2,12 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "checkdigit/account_verifier.h"
 #include "checkdigit/check_method_code.h"
+#include "core/edition_report.h"
 #include "core/single_conversion.h"
 
 namespace talvenor::app {
@@ -44,8 +46,42 @@ std::string ForTerminal(std::string_view text) {
   return plain;
 }
 
+std::string RuleNumberText(int rule) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d %02d", rule / 100, rule % 100);
+  return text;
+}
+
+const char* RuleOriginKey(const SingleConversionOutcome& o) {
+  if (o.ruleOverridden) return "DEBUG.INI";
+  switch (o.ruleOrigin) {
+    case RuleOrigin::kEdition:
+      return "edition";
+    case RuleOrigin::kInherited:
+      return "inherited";
+    case RuleOrigin::kAssumed:
+      return "assumed";
+  }
+  return "";
+}
+
+// Where the rule number came from, in words.
+std::string RuleOriginText(const SingleConversionOutcome& o, const BankDataEdition& edition) {
+  if (o.ruleOverridden) return "aus DEBUG.INI";
+  switch (o.ruleOrigin) {
+    case RuleOrigin::kEdition:
+      return "aus der Bankleitzahlendatei";
+    case RuleOrigin::kInherited:
+      return "aus der Ausgabe vom " +
+             (edition.rulesFrom ? GermanDate(*edition.rulesFrom) : std::string("?"));
+    case RuleOrigin::kAssumed:
+      return "angenommen: keine Regel bekannt";
+  }
+  return {};
+}
+
 void PrintForPerson(const SingleConversionOutcome& o, std::string_view bankCode,
-                    std::ostream& out) {
+                    const BankDataEdition& edition, std::ostream& out) {
   if (!o.deletionNotice.empty()) out << ForTerminal(o.deletionNotice) << "\n\n";
   const bool bold = o.emphasise && isatty(STDOUT_FILENO);
   out << "Bankleitzahl:  " << bankCode << "\n"
@@ -53,19 +89,43 @@ void PrintForPerson(const SingleConversionOutcome& o, std::string_view bankCode,
       << "Kontonummer:   " << o.accountText << "\n"
       << "BIC:           " << o.bic << "\n"
       << "IBAN:          " << o.iban << "\n"
+      << "Prüfmethode:   " << o.checkMethod << "\n"
       << "Prüfung:       " << (bold ? "\033[1m" : "") << o.verdict << (bold ? "\033[0m" : "")
       << "\n"
-      << "Ergebniscode:  " << o.resultCode << "\n";
+      << "Ergebniscode:  " << o.resultCode << "\n"
+      << "IBAN-Regel:    " << RuleNumberText(o.ruleNumber) << " (" << RuleOriginText(o, edition)
+      << ")\n"
+      << "Datenstand:    Ausgabe vom " << GermanDate(edition.source.validFrom) << ", gültig bis "
+      << GermanDate(edition.validUntil) << "\n";
+  if (o.ruleOrigin == RuleOrigin::kAssumed && !o.ruleOverridden) {
+    out << "\n" << kAssumedRuleNote << "\n";
+  }
+  if (o.accountUnchecked) out << "\n" << kUnhandledMethodNote << "\n";
   if (o.notReleased) out << "\n" << kMessageNotReleased << "\n";
 }
 
 }  // namespace
 
-int RunIbanCommand(const Command& command, const BankDirectory& directory,
+nlohmann::json EditionJson(const BankDataEdition& edition, bool expired) {
+  nlohmann::json object = {
+      {"validFrom", IsoDate(edition.source.validFrom)},
+      {"validUntil", IsoDate(edition.validUntil)},
+      {"expired", expired},
+      {"origin", OriginKey(edition.source.origin)},
+      {"file", edition.source.path.string()},
+      {"lineWidth", edition.lineWidth},
+      {"rulesFrom", edition.rulesFrom ? nlohmann::json(IsoDate(*edition.rulesFrom))
+                                      : nlohmann::json(nullptr)},
+  };
+  return object;
+}
+
+int RunIbanCommand(const Command& command, const BankDataEdition& edition, bool expired,
                    const std::filesystem::path& debugIni, std::ostream& out, std::ostream& err) {
   const std::string& bankCode = command.operands.at(0);
   const std::string& account = command.operands.at(1);
-  const SingleConversionOutcome o = ConvertSingle(directory, bankCode, account, debugIni);
+  const SingleConversionOutcome o =
+      ConvertSingle(edition.directory, bankCode, account, debugIni);
   const std::string_view message = FailureMessage(o.status);
 
   if (command.json) {
@@ -76,17 +136,25 @@ int RunIbanCommand(const Command& command, const BankDirectory& directory,
         {"resultCode", o.resultCode}, {"emphasise", o.emphasise},
         {"notReleased", o.notReleased}, {"accountText", o.accountText},
         {"message", message},
+        {"ruleNumber", o.ruleNumber},
+        {"checkMethod", o.checkMethod},
+        {"ruleOrigin", o.status == SingleConversionStatus::Converted ? RuleOriginKey(o) : ""},
+        {"standardRuleAssumed", o.status == SingleConversionStatus::Converted &&
+                                    o.ruleOrigin == RuleOrigin::kAssumed && !o.ruleOverridden},
+        {"accountChecked", o.status == SingleConversionStatus::Converted && !o.accountUnchecked},
+        {"edition", EditionJson(edition, expired)},
     };
     out << object.dump(2) << "\n";
   } else if (o.status == SingleConversionStatus::Converted) {
-    PrintForPerson(o, bankCode, out);
+    PrintForPerson(o, bankCode, edition, out);
   } else {
     err << message << "\n";
   }
   return o.status == SingleConversionStatus::Converted ? 0 : 2;
 }
 
-int RunVerifyCommand(const Command& command, std::ostream& out) {
+int RunVerifyCommand(const Command& command, const BankDataEdition* edition, bool expired,
+                     std::ostream& out) {
   const std::string& method = command.operands.at(0);
   const std::string& account = command.operands.at(1);
   const std::string bankCode = command.operands.size() > 2 ? command.operands[2] : "";
@@ -95,10 +163,11 @@ int RunVerifyCommand(const Command& command, std::ostream& out) {
       checkdigit::verifyAccountNumber(account, bankCode, checkdigit::CheckMethodCode(method), adjusted);
 
   if (command.json) {
-    const nlohmann::json object = {
+    nlohmann::json object = {
         {"method", method}, {"account", account}, {"bankCode", bankCode},
         {"result", result}, {"adjustedAccount", adjusted},
     };
+    if (edition != nullptr) object["edition"] = EditionJson(*edition, expired);
     out << object.dump(2) << "\n";
   } else {
     out << "Methode " << method << ", Konto " << account;

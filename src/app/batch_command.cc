@@ -5,10 +5,17 @@
 namespace talvenor::app {
 
 int RunBatchCommand(const std::string& input, const std::string& output, bool silent,
-                    std::ostream& err) {
+                    const BankDirectory& directory, std::ostream& err) {
   std::string message;
-  const int result = batch::ConvertFile(input, output, message, batch::DefaultBatchOptions());
-  if (result == batch::kConvertSucceeded) return 0;
+  batch::RecordNotes notes;
+  const int result =
+      batch::ConvertFile(input, output, message, batch::DefaultBatchOptions(directory), &notes);
+  if (result == batch::kConvertSucceeded) {
+    // The notes begin with an empty line, which a terminal does not need.
+    const std::string text = batch::RecordNotesText(notes);
+    if (!silent && !text.empty()) err << "talvenor: " << text.substr(2) << "\n";
+    return 0;
+  }
   if (!silent && !message.empty()) err << message << "\n";
   return 1;
 }

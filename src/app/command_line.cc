@@ -57,6 +57,14 @@ Command UsageError(std::string message) {
 
 Command ParseCommandLine(const std::vector<std::string>& arguments) {
   Command command;
+  const auto setKind = [&command](CommandKind kind) {
+    if (command.kind != CommandKind::kNone) return false;
+    command.kind = kind;
+    return true;
+  };
+  constexpr const char* kOneCommand =
+      "only one of --help, --version, --iban, --verify, --install-bank-data and "
+      "--list-bank-data may be given";
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (!argument.starts_with("--")) {
@@ -64,6 +72,25 @@ Command ParseCommandLine(const std::vector<std::string>& arguments) {
         command.operands.push_back(argument);
       } else {
         command.rest.push_back(argument);
+      }
+      continue;
+    }
+    // Options that take the next argument as their value.
+    if (argument == "--bank-data" || argument == "--valid-from" ||
+        argument == "--install-bank-data") {
+      if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
+        return UsageError(argument + " needs a value");
+      }
+      const std::string& value = arguments[++i];
+      if (argument == "--bank-data") {
+        if (command.bankDataFile) return UsageError("--bank-data may be given only once");
+        command.bankDataFile = value;
+      } else if (argument == "--valid-from") {
+        if (command.validFrom) return UsageError("--valid-from may be given only once");
+        command.validFrom = value;
+      } else {
+        if (!setKind(CommandKind::kInstallBankData)) return UsageError(kOneCommand);
+        command.operands.push_back(value);
       }
       continue;
     }
@@ -79,17 +106,25 @@ Command ParseCommandLine(const std::vector<std::string>& arguments) {
       kind = CommandKind::kIban;
     } else if (argument == "--verify") {
       kind = CommandKind::kVerify;
+    } else if (argument == "--list-bank-data") {
+      kind = CommandKind::kListBankData;
     } else {
       return UsageError("unknown option " + argument);
     }
-    if (command.kind != CommandKind::kNone) {
-      return UsageError("only one of --help, --version, --iban and --verify may be given");
-    }
-    command.kind = kind;
+    if (!setKind(kind)) return UsageError(kOneCommand);
   }
   if (command.kind == CommandKind::kHelp || command.kind == CommandKind::kVersion) return command;
   if (command.kind != CommandKind::kNone && !command.rest.empty()) {
     return UsageError("unexpected argument \"" + command.rest.front() + "\"");
+  }
+  if (command.kind == CommandKind::kInstallBankData && command.bankDataFile) {
+    return UsageError("--install-bank-data and --bank-data cannot be combined");
+  }
+  if (command.kind == CommandKind::kListBankData && command.bankDataFile) {
+    return UsageError("--list-bank-data lists the installed editions; --bank-data has no place there");
+  }
+  if (command.validFrom && !command.bankDataFile && command.kind != CommandKind::kInstallBankData) {
+    return UsageError("--valid-from belongs to --bank-data or --install-bank-data");
   }
   if (std::string error = CheckOperands(command); !error.empty()) return UsageError(error);
   return command;
@@ -112,12 +147,26 @@ std::string UsageText() {
       Checks ACCOUNT with one check-digit method (00..99, A0..E4).
       Exit status 0 when the account passes, 1 when it fails, 2 for an
       empty or zero account or a malformed method code.
+  talvenor --install-bank-data FILE [--valid-from YYYY-MM-DD]
+      Checks the central bank's bank-code file FILE and installs it as an
+      edition of its own in $XDG_DATA_HOME/Korvane/Talvenor, then reports
+      what changed. The start date comes from --valid-from or from a name
+      of the form blz_YYYY_MM_DD.txt. Exit status 0 when installed, 2 when
+      the file or the date cannot be used (nothing is changed then).
+  talvenor --list-bank-data
+      Lists the editions the program knows (built-in, installed, system-wide
+      in $XDG_DATA_DIRS/talvenor) and which one is in force today.
   talvenor --help      Shows this text.
   talvenor --version   Shows the program version.
 
 BLZ is a bank code of up to 8 digits, ACCOUNT an account number of up to
 10 digits, as the dialog's fields accept them. --json prints one JSON
 object instead of the text for a person.
+
+--bank-data FILE [--valid-from YYYY-MM-DD] uses the bank-code file FILE
+for this one run, with any command (also the batch run and the window),
+after the same checks as an install. Without it the program uses the
+edition in force today among the built-in and the installed ones.
 )";
 }
 

@@ -1,9 +1,11 @@
 // The program's long options (two dashes): single conversion, one
-// check-digit method, help and version. They never collide with the
-// program's own switches ("/S", "-s") and file parameters.
+// check-digit method, the bank-data editions, help and version. They never
+// collide with the program's own switches ("/S", "-s") and file
+// parameters.
 #ifndef TALVENOR_APP_COMMAND_LINE_H_
 #define TALVENOR_APP_COMMAND_LINE_H_
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,8 @@ enum class CommandKind {
   kVersion,
   kIban,     // --iban BLZ ACCOUNT
   kVerify,   // --verify METHOD ACCOUNT [BLZ]
+  kInstallBankData,  // --install-bank-data FILE [--valid-from DATE]
+  kListBankData,     // --list-bank-data
   kUsageError,
 };
 
@@ -24,13 +28,19 @@ struct Command {
   std::vector<std::string> operands;  // the values after --iban / --verify
   std::vector<std::string> rest;      // arguments that are not long options
   std::string error;                  // for kUsageError: what is wrong
+  // --bank-data FILE: the edition to use for this run, on any command.
+  std::optional<std::string> bankDataFile;
+  // --valid-from YYYY-MM-DD: the start of the edition given or installed
+  // (checked where it is used).
+  std::optional<std::string> validFrom;
 };
 
 // Sorts the arguments (without the program name) into a command. Refuses
 // unknown long options, two commands at once, a wrong number of operands,
 // and operands that are not what the dialog's fields accept: a bank code of
 // at most 8 digits, an account of at most 10 digits, a method code of a
-// digit or capital letter followed by a digit.
+// digit or capital letter followed by a digit. --bank-data, --valid-from
+// and --install-bank-data take the next argument as their value.
 Command ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The text printed by --help.

@@ -1,24 +1,21 @@
-// The validity of the built-in data set. The data is valid until the start
-// of DataValidUntil (core/builtin_directory.h); from one whole day after it
-// the program urges an update, from fifteen whole days it insists.
+// The validity of the bank data in force. The data is valid until the end
+// of its DataValidUntil day (the last day of the edition in force); from
+// one whole day after that day's start the program urges an update, from
+// fifteen whole days it insists.
 #ifndef TALVENOR_APP_DATA_VALIDITY_H_
 #define TALVENOR_APP_DATA_VALIDITY_H_
 
 #include <optional>
 #include <string>
 
+#include "core/edition_dates.h"
 #include "platform/clock.h"
 
 namespace talvenor::app {
 
 // Whole days (fraction cut off towards zero) by which `now` lies after
-// midnight at the start of DataValidUntil; negative before it.
-int DaysAfterDataValidUntil(const platform::LocalDateTime& now);
-// The same for the current local time (platform::LocalNow()).
-int DaysAfterDataValidUntil();
-
-// DataValidUntil as "%d.%m.%Y" with two-digit day and month: "02.06.2024".
-std::string DataValidUntilText();
+// midnight at the start of `dataValidUntil`; negative before it.
+int DaysAfterDataValidUntil(Date dataValidUntil, const platform::LocalDateTime& now);
 
 // What start-up tells a person about an expired data set.
 struct ExpiryNotice {
@@ -26,9 +23,13 @@ struct ExpiryNotice {
   bool askYesNo = false;  // 1 to 14 days: Yes/No; 15 days or more: OK only
 };
 
-// The notice for `days` after DataValidUntil, or nothing while the data is
-// valid (days < 1).
-std::optional<ExpiryNotice> ExpiryNoticeFor(int days);
+// The first line of every expiry message: "Die Daten dieser Applikation
+// waren nur bis zum 02.06.2024 gültig!".
+std::string ExpiredText(Date dataValidUntil);
+
+// The notice for `days` after `dataValidUntil`, or nothing while the data
+// is valid (days < 1).
+std::optional<ExpiryNotice> ExpiryNoticeFor(int days, Date dataValidUntil);
 
 }  // namespace talvenor::app
 

@@ -17,7 +17,7 @@
 #include "app/mycomand_info.h"
 #include "app/program_version.h"
 #include "app/quorin_dlg.h"
-#include "core/builtin_directory.h"
+#include "platform/clock.h"
 #include "platform/program_folder.h"
 #include "platform/user_settings.h"
 
@@ -38,7 +38,8 @@ CQuorinApp::CQuorinApp(int& argc, char** argv, AppSeams seams)
 
 CQuorinApp::~CQuorinApp() { ExitInstance(); }
 
-int CQuorinApp::InitInstance(const std::vector<std::string>& arguments) {
+int CQuorinApp::InitInstance(const std::vector<std::string>& arguments,
+                             const BankDataChoice& bankData) {
   // 1. Qt's widgets need no registration of control classes.
 
   // 2. The program's full path (/proc/self/exe), for the files beside it.
@@ -53,15 +54,17 @@ int CQuorinApp::InitInstance(const std::vector<std::string>& arguments) {
   // counterpart: the disclaimer is a QTextBrowser, which needs nothing
   // loaded, and no clipboard formats are used because nothing is embedded.
 
-  // 5. The bank directory, built once and kept until the process ends.
-  directory_ = &BuiltinDirectory();
+  // 5. The bank data: the edition in force today, or the file given for
+  // this run. A given file that cannot be used ends the run (step 11).
+  std::string bankDataError;
+  const bool bankDataOpened = bankData_.Open(bankData, platform::LocalToday(), bankDataError);
 
   // 6.-9. The application title is kApplicationTitle; the per-user settings
   // file takes over the former maker's settings when it has none yet.
   platform::TakeOverFormerSettings();
 
-  // 10. Days since the data set expired.
-  const int days = DaysAfterDataValidUntil();
+  // 10. Days since the data in force expired.
+  const int days = DaysAfterDataValidUntil(bankData_.DataValidUntil(), platform::LocalNow());
 
   // 11. The command line.
   MycomandInfo commandInfo;
@@ -72,6 +75,15 @@ int CQuorinApp::InitInstance(const std::vector<std::string>& arguments) {
       std::cerr << "talvenor: at most two files (input and output) may be given\n";
     }
     return kExitUsage;
+  }
+  if (!bankDataOpened) {
+    if (!commandInfo.silent) std::cerr << "talvenor: " << bankDataError << "\n";
+    return kExitUsage;
+  }
+  if (!commandInfo.silent) {
+    for (const std::string& warning : bankData_.warnings()) {
+      std::cerr << "talvenor: Warnung: " << warning << "\n";
+    }
   }
   bool batchMode = false;
   if (parameters.size() == 2) {
@@ -86,11 +98,13 @@ int CQuorinApp::InitInstance(const std::vector<std::string>& arguments) {
   }
 
   // 12. An expired data set: a batch run ends at once; a person is told.
-  if (const std::optional<ExpiryNotice> notice = ExpiryNoticeFor(days)) {
+  if (const std::optional<ExpiryNotice> notice =
+          ExpiryNoticeFor(days, bankData_.DataValidUntil())) {
     if (batchMode) {
       if (!commandInfo.silent) {
-        std::cerr << "talvenor: Die Daten dieser Applikation waren nur bis zum "
-                  << DataValidUntilText() << " gültig!\n";
+        std::cerr << "talvenor: " << ExpiredText(bankData_.DataValidUntil()) << "\n"
+                  << "talvenor: Die aktuelle Bankleitzahlendatei der Bundesbank wird mit "
+                     "\"talvenor --install-bank-data DATEI\" installiert.\n";
       }
       return kExitExpired;
     }
@@ -109,7 +123,8 @@ int CQuorinApp::InitInstance(const std::vector<std::string>& arguments) {
 
   // 13./14. The main dialog, or the batch run.
   if (batchMode) {
-    return RunBatchCommand(parameters[0], parameters[1], commandInfo.silent, std::cerr);
+    return RunBatchCommand(parameters[0], parameters[1], commandInfo.silent, Directory(),
+                           std::cerr);
   }
   return RunInteractive(parameters);
 }
@@ -152,8 +167,7 @@ void CQuorinApp::StartWindowSystem() {
 }
 
 void CQuorinApp::ExitInstance() {
-  // The directory's records belong to the built-in directory and are
-  // released when the process ends.
+  // The bank data lives as long as the application object.
   qtUi_.reset();
   if (translator_) QApplication::removeTranslator(translator_.get());
   translator_.reset();

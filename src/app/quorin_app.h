@@ -11,8 +11,9 @@
 //   0  the main dialog closed, or the batch run succeeded;
 //   1  the batch run failed (its message on stderr unless silent), or the
 //      input file of a silent two-parameter call does not exist;
-//   2  three or more file parameters (nothing is done), or a window is
-//      needed but there is no display;
+//   2  three or more file parameters (nothing is done), a bank-code file
+//      given for the run cannot be used, or a window is needed but there
+//      is no display;
 //   3  the data set has expired: a batch run converted nothing, or the
 //      expiry message ended the interactive start.
 #ifndef TALVENOR_APP_QUORIN_APP_H_
@@ -26,6 +27,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/bank_data.h"
 #include "app/update_check.h"
 #include "app/user_interface.h"
 #include "core/bank_directory.h"
@@ -64,15 +66,20 @@ class CQuorinApp {
   CQuorinApp(const CQuorinApp&) = delete;
   CQuorinApp& operator=(const CQuorinApp&) = delete;
 
-  // The start-up; returns the exit status (see top of file).
-  int InitInstance(const std::vector<std::string>& arguments);
+  // The start-up; returns the exit status (see top of file). `bankData`
+  // names a bank-code file to use instead of the edition in force.
+  int InitInstance(const std::vector<std::string>& arguments,
+                   const BankDataChoice& bankData = {});
   // The end: releases the window system and what start-up made.
   void ExitInstance();
 
   // The program version: the file version with one trailing ".0" removed;
   // empty when the file version cannot be read.
   const std::string& ProgramVersion() const { return programVersion_; }
-  const BankDirectory& Directory() const { return *directory_; }
+  const BankDirectory& Directory() const { return bankData_.directory(); }
+  // The bank data in force for this run (its edition and DataValidUntil).
+  BankData& Data() { return bankData_; }
+  const BankData& Data() const { return bankData_; }
   UserInterface& Ui();
   // The program's full path, or nothing when it cannot be found.
   const std::optional<std::filesystem::path>& ProgramPath() const { return programPath_; }
@@ -112,7 +119,7 @@ class CQuorinApp {
   AppSeams seams_;
   std::optional<std::filesystem::path> programPath_;
   std::string programVersion_;
-  const BankDirectory* directory_ = nullptr;
+  BankData bankData_;
   std::unique_ptr<QApplication> qapp_;
   std::unique_ptr<QTranslator> translator_;
   std::unique_ptr<QtUserInterface> qtUi_;

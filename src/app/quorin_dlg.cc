@@ -18,13 +18,17 @@
 #include <system_error>
 
 #include "app/about_dlg.h"
+#include "app/bank_data_install.h"
 #include "app/dlghaft.h"
 #include "app/quorin_app.h"
 #include "app/screenshot_hook.h"
 #include "app/setting_dlg.h"
 #include "app/update_check.h"
 #include "batch/convert_file.h"
+#include "core/edition_report.h"
 #include "core/single_conversion.h"
+#include "platform/clock.h"
+#include "platform/data_folders.h"
 
 namespace talvenor::app {
 namespace {
@@ -133,6 +137,7 @@ void CQuorinDlg::BuildControls() {
   QAction* helpAction = helpMenu->addAction("&Hilfe", this, &CQuorinDlg::OnHelp);
   helpAction->setShortcut(QKeySequence::HelpContents);
   helpMenu->addSeparator();
+  helpMenu->addAction(kLoadBankDataMenuText, this, &CQuorinDlg::OnLoadBankData);
   helpMenu->addAction(kAboutMenuText, this, &CQuorinDlg::OnAbout);
 
   auto* layout = new QVBoxLayout(this);
@@ -218,6 +223,10 @@ void CQuorinDlg::OnOK() {
   SetVerdictEmphasis(outcome.emphasise);
   WriteFields();
   if (outcome.notReleased) app_.Ui().ShowMessage(std::string(kMessageNotReleased));
+  if (outcome.ruleOrigin == RuleOrigin::kAssumed && !outcome.ruleOverridden) {
+    app_.Ui().ShowMessage(std::string(kAssumedRuleNote));
+  }
+  if (outcome.accountUnchecked) app_.Ui().ShowMessage(std::string(kUnhandledMethodNote));
 }
 
 void CQuorinDlg::OnBrowse() {
@@ -240,8 +249,7 @@ void CQuorinDlg::OnCreateOutput() {
     inputFileField_->setFocus();
     return;
   }
-  batch::BatchOptions options = batch::DefaultBatchOptions();
-  options.directory = &app_.Directory();
+  batch::BatchOptions options = batch::DefaultBatchOptions(app_.Directory());
   options.formatIni = app_.FileBesideProgram("FORMAT.INI");
   SaveFileQuestionFromUi question(app_.Ui());
   options.saveQuestion = &question;
@@ -271,6 +279,11 @@ void CQuorinDlg::OnHelp() {
 void CQuorinDlg::OnAbout() {
   CAboutDlg about(app_, this);
   about.exec();
+}
+
+void CQuorinDlg::OnLoadBankData() {
+  InstallBankDataInteractively(app_.Ui(), app_.Data(), platform::UserDataFolder(),
+                               platform::LocalToday());
 }
 
 void CQuorinDlg::showEvent(QShowEvent* event) {

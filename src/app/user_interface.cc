@@ -1,6 +1,9 @@
 #include "app/user_interface.h"
 
 #include <QApplication>
+#include <QDateEdit>
+#include <QFontDatabase>
+#include <QPlainTextEdit>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -93,6 +96,54 @@ std::optional<std::string> QtUserInterface::AskFolder(const std::string& title,
                                                       const std::string& initialFolder) {
   return Chosen(QFileDialog::getExistingDirectory(Owner(), ToQt(title), ToQt(initialFolder),
                                                   QFileDialog::ShowDirsOnly));
+}
+
+std::optional<std::string> QtUserInterface::AskBankCodeFile() {
+  return Chosen(QFileDialog::getOpenFileName(Owner(), "Bankleitzahlendatei laden", QString(),
+                                             "Bankleitzahlendateien (*.txt);;Alle Dateien (*)"));
+}
+
+std::optional<Date> QtUserInterface::AskDate(const std::string& question, Date proposed) {
+  QDialog dialog(Owner());
+  dialog.setWindowTitle(kApplicationTitle);
+  auto* text = new QLabel(ToQt(question));
+  text->setWordWrap(true);
+  auto* field = new QDateEdit(QDate(static_cast<int>(proposed.year()),
+                                    static_cast<int>(static_cast<unsigned>(proposed.month())),
+                                    static_cast<int>(static_cast<unsigned>(proposed.day()))));
+  field->setObjectName("date");
+  field->setDisplayFormat("dd.MM.yyyy");
+  field->setCalendarPopup(true);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  buttons->button(QDialogButtonBox::Cancel)->setText("Abbrechen");
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addWidget(text);
+  layout->addWidget(field);
+  layout->addWidget(buttons);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const QDate chosen = field->date();
+  return Date{std::chrono::year{chosen.year()}, std::chrono::month{static_cast<unsigned>(chosen.month())},
+              std::chrono::day{static_cast<unsigned>(chosen.day())}};
+}
+
+void QtUserInterface::ShowReport(const std::string& title, const std::string& text) {
+  QDialog dialog(Owner());
+  dialog.setWindowTitle(ToQt(std::string(kApplicationTitle) + " - " + title));
+  auto* view = new QPlainTextEdit(ToQt(text));
+  view->setObjectName("report");
+  view->setReadOnly(true);
+  view->setLineWrapMode(QPlainTextEdit::NoWrap);
+  view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  view->setMinimumSize(view->fontMetrics().horizontalAdvance('W') * 72,
+                       view->fontMetrics().lineSpacing() * 24);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addWidget(view);
+  layout->addWidget(buttons);
+  dialog.exec();
 }
 
 bool QtUserInterface::OpenUrl(const std::string& url) {

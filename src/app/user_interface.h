@@ -16,6 +16,7 @@
 
 #include "app/update_check.h"
 #include "batch/convert_file.h"
+#include "core/edition_dates.h"
 
 namespace talvenor::app {
 
@@ -41,6 +42,16 @@ class UserInterface {
   // cancelled.
   virtual std::optional<std::string> AskFolder(const std::string& title,
                                                const std::string& initialFolder) = 0;
+
+  // A bank-code file to install ("Bankleitzahlendateien (*.txt)" or all
+  // files), or nothing when cancelled.
+  virtual std::optional<std::string> AskBankCodeFile() = 0;
+  // A calendar day, proposing `proposed`, with `question` above it; nothing
+  // when cancelled.
+  virtual std::optional<Date> AskDate(const std::string& question, Date proposed) = 0;
+  // A long text (a report) in a scrolling window with an OK button and the
+  // caption `title`.
+  virtual void ShowReport(const std::string& title, const std::string& text) = 0;
 
   // Hands an address to the web browser; false when that failed.
   virtual bool OpenUrl(const std::string& url) = 0;
@@ -86,6 +97,9 @@ class QtUserInterface : public UserInterface {
   std::optional<std::string> AskSaveFile(const std::string& initialFolder) override;
   std::optional<std::string> AskFolder(const std::string& title,
                                        const std::string& initialFolder) override;
+  std::optional<std::string> AskBankCodeFile() override;
+  std::optional<Date> AskDate(const std::string& question, Date proposed) override;
+  void ShowReport(const std::string& title, const std::string& text) override;
   bool OpenUrl(const std::string& url) override;
   bool OpenFile(const std::filesystem::path& file) override;
   bool AskProxyCredentials(std::string& user, std::string& password) override;

@@ -10,7 +10,6 @@
 #include "batch/output_files.h"
 #include "batch/read_ahead_source.h"
 #include "batch/record_loop.h"
-#include "core/builtin_directory.h"
 #include "platform/program_folder.h"
 #include "platform/user_settings.h"
 
@@ -157,7 +156,7 @@ std::optional<std::string> OutputPath(std::string_view outputPath, const BatchOp
 }  // namespace
 
 int ConvertFile(std::string_view inputPath, std::string_view outputPath, std::string& message,
-                const BatchOptions& options) {
+                const BatchOptions& options, RecordNotes* notes) {
   message.clear();
   BatchInput input;
   if (!input.Open(inputPath, message)) return kConvertFailed;
@@ -179,11 +178,10 @@ int ConvertFile(std::string_view inputPath, std::string_view outputPath, std::st
     message.assign(files.FileName(0)).append(kCannotCreateSuffix);
     return kConvertFailed;
   }
-  const BankDirectory& directory =
-      options.directory != nullptr ? *options.directory : BuiltinDirectory();
   std::string stopped;
+  RecordNotes seen;
   const int converted = ConvertRecords(input.records(), input.format(), options.formatIni,
-                                       directory, files, stopped);
+                                       *options.directory, files, stopped, &seen);
   if (std::string failure = input.Failure(inputPath); !failure.empty()) {
     files.Discard();
     message = std::move(failure);
@@ -201,12 +199,14 @@ int ConvertFile(std::string_view inputPath, std::string_view outputPath, std::st
   }
   message = Joined(written);
   message += kSucceededSuffix;
+  message += RecordNotesText(seen);
+  if (notes != nullptr) *notes = seen;
   return kConvertSucceeded;
 }
 
-BatchOptions DefaultBatchOptions() {
+BatchOptions DefaultBatchOptions(const BankDirectory& directory) {
   BatchOptions options;
-  options.directory = &BuiltinDirectory();
+  options.directory = &directory;
   if (const auto folder = platform::ProgramFolder()) options.formatIni = *folder / "FORMAT.INI";
   const platform::UserSettings settings;
   options.group =

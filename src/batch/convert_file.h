@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "batch/record_loop.h"
 #include "core/bank_directory.h"
 
 namespace talvenor::batch {
@@ -27,16 +28,16 @@ class SaveFileQuestion {
 };
 
 struct BatchOptions {
-  const BankDirectory* directory = nullptr;  // required
+  const BankDirectory* directory = nullptr;  // REQUIRED
   std::filesystem::path formatIni;           // FORMAT.INI; empty = built-in layout
   bool group = false;                        // one output file per institution group
   std::string initialFolder;                 // for the save-file question
   SaveFileQuestion* saveQuestion = nullptr;  // null: an empty output path fails
 };
 
-// The options of a normal run: the built-in bank directory, FORMAT.INI in
-// the program's folder, and "GROUP"/"PATH" from the per-user settings.
-BatchOptions DefaultBatchOptions();
+// The options of a normal run with `directory`: FORMAT.INI in the
+// program's folder, and "GROUP"/"PATH" from the per-user settings.
+BatchOptions DefaultBatchOptions(const BankDirectory& directory);
 
 // Results of ConvertFile.
 inline constexpr int kConvertSucceeded = 1;
@@ -45,9 +46,11 @@ inline constexpr int kConvertCancelled = -1;
 
 // Converts `inputPath` into `outputPath` (asking for it when empty) and
 // fills `message`: the files written, or why the run failed (empty when
-// cancelled).
+// cancelled). After success the message also tells of records converted
+// under an assumed standard rule or left unchecked (RecordNotesText);
+// `notes`, when given, receives their numbers.
 int ConvertFile(std::string_view inputPath, std::string_view outputPath, std::string& message,
-                const BatchOptions& options);
+                const BatchOptions& options, RecordNotes* notes = nullptr);
 
 }  // namespace talvenor::batch
 

@@ -208,6 +208,8 @@ void RecordConverter::ConvertNumbers() {
   texts_.verdict.clear();
   const RuleInput input{ruleNumber, inForce, bankCode, inForce != found};
   resultCode_ = ApplyIbanRule(directory_, input, texts_);
+  if (directory_.ruleOrigin(*found) == RuleOrigin::kAssumed) ++assumedRuleRecords_;
+  if (texts_.accountUnchecked) ++uncheckedRecords_;
 
   writesNumbers_ = resultCode_ != 12 && resultCode_ != 50;
   if (resultCode_ < 10 && !inForce->successorMark().empty()) {

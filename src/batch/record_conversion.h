@@ -54,6 +54,11 @@ class RecordConverter {
   std::string_view output() const { return {output_.data(), outputSize_}; }
   int group() const { return group_; }
   int resultCode() const { return resultCode_; }
+  // How many records so far belonged to a bank whose IBAN rule is not
+  // known (converted under the standard rule), and how many to a bank whose
+  // check-digit method the program does not handle (account not checked).
+  std::size_t assumedRuleRecords() const { return assumedRuleRecords_; }
+  std::size_t uncheckedRecords() const { return uncheckedRecords_; }
 
  private:
   bool Split(std::string_view line);
@@ -98,6 +103,8 @@ class RecordConverter {
   bool writesNumbers_ = false;  // BIC and IBAN go into the output
   int resultCode_ = 0;
   int group_ = 0;
+  std::size_t assumedRuleRecords_ = 0;
+  std::size_t uncheckedRecords_ = 0;
   std::string output_;       // grows to the longest line seen, never shrinks
   std::size_t outputSize_ = 0;
   char* cursor_ = nullptr;   // write position while building

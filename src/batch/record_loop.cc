@@ -6,8 +6,25 @@
 
 namespace talvenor::batch {
 
+std::string RecordNotesText(const RecordNotes& notes) {
+  std::string text;
+  if (notes.assumedRule > 0) {
+    text += "\n\n" + std::to_string(notes.assumedRule) +
+            (notes.assumedRule == 1 ? " Datensatz hat eine Bankleitzahl" : " Datensätze haben Bankleitzahlen") +
+            " ohne bekannte IBAN-Regel; umgerechnet wurde nach der Standardregel.";
+  }
+  if (notes.unchecked > 0) {
+    text += "\n\n" + std::to_string(notes.unchecked) +
+            (notes.unchecked == 1 ? " Datensatz gehört zu einer Bank" : " Datensätze gehören zu Banken") +
+            ", deren Prüfzifferberechnungsmethode Talvenor nicht unterstützt; diese Kontonummern "
+            "wurden nicht geprüft.";
+  }
+  return text;
+}
+
 int ConvertRecords(ByteSource& input, int format, const std::filesystem::path& formatIni,
-                   const BankDirectory& directory, RecordOutput& output, std::string& message) {
+                   const BankDirectory& directory, RecordOutput& output, std::string& message,
+                   RecordNotes* notes) {
   message = kMalformedInputMessage;
 
   RecordLayout layout;
@@ -25,11 +42,17 @@ int ConvertRecords(ByteSource& input, int format, const std::filesystem::path& f
   }
 
   RecordConverter converter(layout, directory, output.fileCount());
+  const auto noteDown = [&] {
+    if (notes != nullptr) *notes = {converter.assumedRuleRecords(), converter.uncheckedRecords()};
+  };
   LineReader lines(input);
   for (;;) {
     std::string_view line;
     const LineReader::Next next = lines.Read(line);
-    if (next == LineReader::Next::kEnd) return 1;
+    if (next == LineReader::Next::kEnd) {
+      noteDown();
+      return 1;
+    }
     if (next != LineReader::Next::kLine || !converter.Convert(line)) return 0;
 
     const int file = converter.group();

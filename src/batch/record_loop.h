@@ -23,13 +23,27 @@ inline constexpr std::string_view kMalformedInputMessage =
 inline constexpr std::string_view kWriteFailedMessage = "Fehler beim Schreiben!";
 inline constexpr std::string_view kCannotCreateSuffix = "\nläßt sich nicht erzeugen!";
 
+// What a run noticed about the records it converted that a person should
+// be told: records converted under an assumed standard rule, and records
+// whose account could not be checked.
+struct RecordNotes {
+  std::size_t assumedRule = 0;
+  std::size_t unchecked = 0;
+};
+
+// The sentences that tell a person about `notes`, each after an empty
+// line; empty when there is nothing to tell.
+std::string RecordNotesText(const RecordNotes& notes);
+
 // Loads the record layout for `format` from `formatIni` (empty or missing:
 // the built-in layout), then converts every line of `input` into `output`.
 // Returns 1 when every record is written, 0 when the run stopped; `message`
 // then says why: a layout failure, the malformed-input message (also when
 // `input` failed), a file name + kCannotCreateSuffix, or the write failure.
+// `notes`, when given, receives what the records converted so far showed.
 int ConvertRecords(ByteSource& input, int format, const std::filesystem::path& formatIni,
-                   const BankDirectory& directory, RecordOutput& output, std::string& message);
+                   const BankDirectory& directory, RecordOutput& output, std::string& message,
+                   RecordNotes* notes = nullptr);
 
 }  // namespace talvenor::batch
 

@@ -1,31 +1,31 @@
 #include "core/bank_code_file.h"
 
 #include <algorithm>
-#include <unordered_map>
-
-#include "platform/number_text.h"
+#include <cstdio>
+#include <span>
 
 namespace talvenor {
 namespace {
 
-// Columns of a line, 0-based offset and width.
-struct Column {
-  std::size_t offset;
+// A field of a line: 1-based first column, width, and its German name for
+// messages.
+struct Field {
+  std::size_t column;
   std::size_t width;
+  const char* name;
 };
-constexpr Column kBankCode{0, 8};
-constexpr Column kFeature{8, 1};
-constexpr Column kShortName{107, 27};
-constexpr Column kBic{139, 11};
-constexpr Column kMethod{150, 2};
-constexpr Column kChangeMark{158, 1};
-constexpr Column kDeletionMark{159, 1};
-constexpr Column kSuccessor{160, 8};
-constexpr Column kIbanRule{168, 6};
-constexpr std::size_t kLineLength = 174;
+constexpr Field kBankCode{1, 8, "Bankleitzahl"};
+constexpr Field kFeature{9, 1, "Merkmal"};
+constexpr Field kShortName{108, 27, "Kurzbezeichnung"};
+constexpr Field kBic{140, 11, "BIC"};
+constexpr Field kMethod{151, 2, "Prüfzifferberechnungsmethode"};
+constexpr Field kChangeMark{159, 1, "Änderungskennzeichen"};
+constexpr Field kDeletionMark{160, 1, "Bankleitzahllöschung"};
+constexpr Field kSuccessor{161, 8, "Nachfolge-Bankleitzahl"};
+constexpr Field kIbanRule{169, 6, "IBAN-Regel"};
 
-std::string_view Field(std::string_view line, Column column) {
-  return line.substr(column.offset, column.width);
+std::string_view Take(std::string_view line, Field field) {
+  return line.substr(field.column - 1, field.width);
 }
 
 std::string_view TrimRight(std::string_view text) {
@@ -33,26 +33,167 @@ std::string_view TrimRight(std::string_view text) {
   return last == std::string_view::npos ? std::string_view{} : text.substr(0, last + 1);
 }
 
-bool AllDigits(std::string_view text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(),
-                                      [](char c) { return c >= '0' && c <= '9'; });
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsCapital(char c) { return c >= 'A' && c <= 'Z'; }
+bool AllDigits(std::string_view text) { return std::all_of(text.begin(), text.end(), IsDigit); }
+
+std::uint32_t Number(std::string_view digits) {
+  std::uint32_t value = 0;
+  for (char c : digits) value = value * 10 + static_cast<std::uint32_t>(c - '0');
+  return value;
 }
 
-// What the lines of one bank code contribute to its record.
-struct BankLines {
-  std::uint32_t bankCode = 0;
-  std::string_view mainLine;  // empty until the main line is seen
-  std::vector<std::string> bics;
+// A value from the file as it can be shown: UTF-8, control characters as
+// \xNN.
+std::string Shown(std::string_view value) {
+  std::string shown;
+  for (unsigned char c : value) {
+    if (c < 0x20 || c == 0x7F) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+      shown += escaped;
+    } else {
+      shown += Latin1ToUtf8(std::string_view(reinterpret_cast<const char*>(&c), 1));
+    }
+  }
+  return shown;
+}
+
+std::string LineText(std::size_t lineNumber) { return "Zeile " + std::to_string(lineNumber); }
+
+std::string FieldError(std::size_t lineNumber, Field field, std::string_view value,
+                       std::string_view expected) {
+  std::string text = LineText(lineNumber) + ", Feld „" + field.name + "“ (Spalte";
+  text += field.width == 1 ? " " + std::to_string(field.column)
+                           : "n " + std::to_string(field.column) + "-" +
+                                 std::to_string(field.column + field.width - 1);
+  text += "): „" + Shown(value) + "“ ist ";
+  text += expected;
+  text += ".";
+  return text;
+}
+
+// The first fault of one line's fields, or an empty text.
+std::string CheckFields(std::string_view line, std::size_t n, bool extended) {
+  const std::string_view code = Take(line, kBankCode);
+  if (!AllDigits(code) || code[0] == '0' || code[0] == '9') {
+    return FieldError(n, kBankCode, code, "keine achtstellige Bankleitzahl mit 1 bis 8 vorn");
+  }
+  const std::string_view feature = Take(line, kFeature);
+  if (feature != "1" && feature != "2") return FieldError(n, kFeature, feature, "weder 1 noch 2");
+  const std::string_view bic = Take(line, kBic);
+  const bool blankBic = TrimRight(bic).empty();
+  if (!blankBic && !std::all_of(bic.begin(), bic.end(),
+                                [](char c) { return IsDigit(c) || IsCapital(c); })) {
+    return FieldError(n, kBic, bic, "weder leer noch ein BIC aus elf Buchstaben und Ziffern");
+  }
+  const std::string_view method = Take(line, kMethod);
+  if (!(IsDigit(method[0]) || IsCapital(method[0])) || !IsDigit(method[1])) {
+    return FieldError(n, kMethod, method,
+                      "keine Methodenkennung (Ziffer oder Großbuchstabe, dann Ziffer)");
+  }
+  const std::string_view change = Take(line, kChangeMark);
+  if (change.find_first_not_of("ADMU") != std::string_view::npos) {
+    return FieldError(n, kChangeMark, change, "keines von A, D, M, U");
+  }
+  const std::string_view deletion = Take(line, kDeletionMark);
+  if (deletion != "0" && deletion != "1") {
+    return FieldError(n, kDeletionMark, deletion, "weder 0 noch 1");
+  }
+  const std::string_view successor = Take(line, kSuccessor);
+  if (!AllDigits(successor)) {
+    return FieldError(n, kSuccessor, successor, "keine achtstellige Zahl");
+  }
+  if (extended && !AllDigits(Take(line, kIbanRule))) {
+    return FieldError(n, kIbanRule, Take(line, kIbanRule), "keine sechsstellige Zahl");
+  }
+  return {};
+}
+
+// A line of the file, as far as grouping needs it.
+struct LineRef {
+  std::uint32_t bankCode;
+  std::uint32_t number;  // 1-based line number
+  std::string_view text;
 };
 
-BlzInfoIBAN MakeRecord(BankLines& bank) {
-  const std::string_view main = bank.mainLine;
+// Splits the text into lines and checks each on its own. False with
+// `error` set at the first fault.
+bool SplitAndCheck(std::string_view text, std::vector<LineRef>& lines, int& width,
+                   std::string& error) {
+  std::uint32_t number = 0;
+  while (!text.empty()) {
+    ++number;
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    const auto size = static_cast<int>(line.size());
+    if (width == 0) {
+      if (size != kPublicLineWidth && size != kExtendedLineWidth) {
+        error = LineText(number) + " hat " + std::to_string(size) +
+                " Zeichen; die Zeilen einer Bankleitzahlendatei haben 168 oder 174 Zeichen.";
+        return false;
+      }
+      width = size;
+    } else if (size != width) {
+      error = LineText(number) + " hat " + std::to_string(size) + " Zeichen, die erste Zeile " +
+              std::to_string(width) + ".";
+      return false;
+    }
+    const auto control = std::find_if(line.begin(), line.end(), [](char c) {
+      return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+    });
+    if (control != line.end()) {
+      error = LineText(number) + " enthält in Spalte " +
+              std::to_string(control - line.begin() + 1) + " ein Steuerzeichen (" +
+              Shown(std::string_view(&*control, 1)) + ").";
+      return false;
+    }
+    if (std::string fault = CheckFields(line, number, width == kExtendedLineWidth);
+        !fault.empty()) {
+      error = std::move(fault);
+      return false;
+    }
+    lines.push_back(LineRef{Number(Take(line, kBankCode)), number, line});
+  }
+  return true;
+}
+
+// The record of one bank code from its lines (main line among them).
+// False with `error` set when the main line is missing or not unique.
+bool MakeRecord(std::span<const LineRef> lines, bool extended,
+                std::vector<BlzInfoIBAN>& records, std::string& error) {
+  const LineRef* main = nullptr;
+  std::vector<std::string> bics;
+  for (const LineRef& line : lines) {
+    if (Take(line.text, kFeature) == "1") {
+      if (main != nullptr) {
+        error = LineText(line.number) + ": zweite Hauptstelle (Merkmal 1) der Bankleitzahl " +
+                std::string(Take(line.text, kBankCode)) + "; die erste steht in " +
+                LineText(main->number) + ".";
+        return false;
+      }
+      main = &line;
+    }
+    const std::string_view bic = TrimRight(Take(line.text, kBic));
+    if (!bic.empty()) bics.emplace_back(bic);
+  }
+  if (main == nullptr) {
+    error = LineText(lines.front().number) + ": die Bankleitzahl " +
+            std::string(Take(lines.front().text, kBankCode)) +
+            " hat Filialen (Merkmal 2), aber keine Hauptstelle (Merkmal 1).";
+    return false;
+  }
+  const std::string_view text = main->text;
+  if (Take(text, kChangeMark) == "D") return true;  // removed in this edition
   std::string successor;
-  if (Field(main, kDeletionMark) != "0") successor = std::string(Field(main, kSuccessor));
-  const int rule = static_cast<int>(platform::ParseLeadingLong(Field(main, kIbanRule)));
-  return BlzInfoIBAN(bank.bankCode, std::string(Field(main, kMethod)),
-                     Latin1ToUtf8(TrimRight(Field(main, kShortName))), std::move(bank.bics),
-                     std::move(successor), rule);
+  if (Take(text, kDeletionMark) != "0") successor = std::string(Take(text, kSuccessor));
+  const int rule = extended ? static_cast<int>(Number(Take(text, kIbanRule))) : 0;
+  records.emplace_back(main->bankCode, std::string(Take(text, kMethod)),
+                       Latin1ToUtf8(TrimRight(Take(text, kShortName))), std::move(bics),
+                       std::move(successor), rule);
+  return true;
 }
 
 }  // namespace
@@ -71,40 +212,37 @@ std::string Latin1ToUtf8(std::string_view latin1) {
   return utf8;
 }
 
-BankCodeFileContent ReadBankCodeFile(std::string_view text) {
-  BankCodeFileContent content;
-  std::vector<BankLines> banks;
-  std::unordered_map<std::uint32_t, std::size_t> indexOf;
-  banks.reserve(4096);
-  indexOf.reserve(4096);
+bool ReadBankCodeFile(std::string_view text, BankCodeFile& file, std::string& error) {
+  if (text.empty()) {
+    error = "Die Datei ist leer.";
+    return false;
+  }
+  std::vector<LineRef> lines;
+  lines.reserve(text.size() / kPublicLineWidth + 1);
+  int width = 0;
+  if (!SplitAndCheck(text, lines, width, error)) return false;
 
-  while (!text.empty()) {
-    const std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    if (line.empty()) continue;
-    if (line.size() < kLineLength || !AllDigits(Field(line, kBankCode))) {
-      ++content.skippedLines;
-      continue;
+  // The central bank's files list each bank's lines together in ascending
+  // order; any other order is taken as well.
+  const auto byCode = [](const LineRef& a, const LineRef& b) { return a.bankCode < b.bankCode; };
+  if (!std::is_sorted(lines.begin(), lines.end(), byCode)) {
+    std::stable_sort(lines.begin(), lines.end(), byCode);
+  }
+  std::vector<BlzInfoIBAN> records;
+  records.reserve(lines.size() / 3 + 1);
+  const bool extended = width == kExtendedLineWidth;
+  for (std::size_t first = 0; first < lines.size();) {
+    std::size_t last = first + 1;
+    while (last < lines.size() && lines[last].bankCode == lines[first].bankCode) ++last;
+    if (!MakeRecord(std::span<const LineRef>(lines).subspan(first, last - first), extended,
+                    records, error)) {
+      return false;
     }
-    const auto bankCode = static_cast<std::uint32_t>(platform::ParseLeadingLong(Field(line, kBankCode)));
-    auto [it, inserted] = indexOf.try_emplace(bankCode, banks.size());
-    if (inserted) banks.push_back(BankLines{bankCode, {}, {}});
-    BankLines& bank = banks[it->second];
-    if (Field(line, kFeature) == "1" && bank.mainLine.empty()) bank.mainLine = line;
-    const std::string_view bic = TrimRight(Field(line, kBic));
-    if (!bic.empty()) bank.bics.emplace_back(bic);
+    first = last;
   }
-
-  content.records.reserve(banks.size());
-  for (BankLines& bank : banks) {
-    if (bank.mainLine.empty() || Field(bank.mainLine, kChangeMark) == "D") continue;
-    content.records.push_back(MakeRecord(bank));
-  }
-  std::sort(content.records.begin(), content.records.end(),
-            [](const BlzInfoIBAN& a, const BlzInfoIBAN& b) { return a.bankCode() < b.bankCode(); });
-  return content;
+  file.lineWidth = width;
+  file.records = std::move(records);
+  return true;
 }
 
 }  // namespace talvenor

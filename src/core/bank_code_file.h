@@ -1,11 +1,19 @@
 // Reading the central bank's bank-code file into directory records.
 //
-// The file has one fixed-width line of 174 Latin-1 characters per bank code
-// and branch: the bank's main line (feature "1") and its branch lines
-// (feature "2"). Each bank code whose main line is not marked as deleted
-// ("D") becomes one record: name, method and IBAN rule from the main line,
+// The file has one fixed-width Latin-1 line per bank code and branch: the
+// bank's main line (feature "1") and its branch lines (feature "2"). It is
+// published in two widths: the extended file of 174 characters per line,
+// whose last field is the bank's IBAN rule number, and the public file of
+// 168 characters, which has no rule field. Every line of a file has the
+// same width.
+//
+// Each bank code whose main line is not marked as deleted ("D") becomes one
+// record: name, method and (extended file) IBAN rule from the main line,
 // the BICs of all its lines in file order, and a successor mark when the
 // deletion mark is set. Names are converted to UTF-8.
+//
+// Reading is strict: a file with a single malformed line is refused as a
+// whole, with a German message that names the line and the field.
 #ifndef TALVENOR_CORE_BANK_CODE_FILE_H_
 #define TALVENOR_CORE_BANK_CODE_FILE_H_
 
@@ -17,15 +25,26 @@
 
 namespace talvenor {
 
-struct BankCodeFileContent {
-  std::vector<BlzInfoIBAN> records;  // ascending by bank code
-  int skippedLines = 0;              // lines that are not well-formed records
+inline constexpr int kPublicLineWidth = 168;
+inline constexpr int kExtendedLineWidth = 174;
+
+struct BankCodeFile {
+  int lineWidth = 0;                 // kPublicLineWidth or kExtendedLineWidth
+  std::vector<BlzInfoIBAN> records;  // ascending by bank code; rule 0 in a public file
+  bool hasRuleNumbers() const { return lineWidth == kExtendedLineWidth; }
 };
 
-// Parses the whole file text. Lines end in CR LF or LF; a line shorter than
-// 174 characters or with a bank code that is not eight digits is skipped
-// and counted.
-BankCodeFileContent ReadBankCodeFile(std::string_view text);
+// Parses and checks the whole file text (lines end in CR LF or LF; the
+// last line may lack its end). True with `file` filled when every line is
+// well-formed; false with `error` set (and `file` untouched) otherwise:
+// an empty file, a line of another width than the first, a bank code that
+// is not eight digits starting 1 to 8, a feature other than "1"/"2", a
+// method code that is not a digit or capital letter followed by a digit, a
+// BIC that is neither blank nor eleven letters and digits, a change mark
+// other than A/D/M/U, a deletion mark other than 0/1, a successor or rule
+// number that is not all digits, control characters, a second main line
+// for a bank code, or branch lines without a main line.
+bool ReadBankCodeFile(std::string_view text, BankCodeFile& file, std::string& error);
 
 // Latin-1 text as UTF-8.
 std::string Latin1ToUtf8(std::string_view latin1);

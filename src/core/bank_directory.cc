@@ -1,6 +1,7 @@
 #include "core/bank_directory.h"
 
 #include <algorithm>
+#include <cassert>
 
 namespace talvenor {
 namespace {
@@ -26,11 +27,24 @@ bool DeletionNoticeSuppressed(int ruleClass, long accountPrefix) {
 
 }  // namespace
 
-BankDirectory::BankDirectory(std::vector<BlzInfoIBAN> records) : records_(std::move(records)) {}
+BankDirectory::BankDirectory(std::vector<BlzInfoIBAN> records, std::vector<RuleOrigin> origins)
+    : records_(std::move(records)), origins_(std::move(origins)) {
+  assert(origins_.empty() || origins_.size() == records_.size());
+}
+
+RuleOrigin BankDirectory::ruleOrigin(const BlzInfoIBAN& record) const {
+  if (origins_.empty()) return RuleOrigin::kEdition;
+  const auto index = static_cast<std::size_t>(&record - records_.data());
+  assert(index < origins_.size());
+  return origins_[index];
+}
 
 const BlzInfoIBAN* BankDirectory::Lookup(std::string_view bankCodeText) const {
   if (!IsEightDigits(bankCodeText)) return nullptr;
-  const std::uint32_t bankCode = ToNumber(bankCodeText);
+  return Lookup(ToNumber(bankCodeText));
+}
+
+const BlzInfoIBAN* BankDirectory::Lookup(std::uint32_t bankCode) const {
   const auto it = std::lower_bound(
       records_.begin(), records_.end(), bankCode,
       [](const BlzInfoIBAN& record, std::uint32_t code) { return record.bankCode() < code; });

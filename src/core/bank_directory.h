@@ -8,6 +8,7 @@
 #ifndef TALVENOR_CORE_BANK_DIRECTORY_H_
 #define TALVENOR_CORE_BANK_DIRECTORY_H_
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -17,15 +18,28 @@
 
 namespace talvenor {
 
+// Where a record's IBAN rule number comes from. An extended bank-code file
+// names every bank's rule; a public file names none, so its banks take the
+// rule of an extended edition, and a bank code that edition does not know
+// gets the standard rule, which the program then says it assumed.
+enum class RuleOrigin : std::uint8_t {
+  kEdition,    // the directory's own edition names it
+  kInherited,  // taken from an earlier edition with rule numbers
+  kAssumed,    // unknown: the standard rule (0) is assumed
+};
+
 class BankDirectory {
  public:
   BankDirectory() = default;
-  // REQUIRES: records ascending by bank code, bank codes unique.
-  explicit BankDirectory(std::vector<BlzInfoIBAN> records);
+  // REQUIRES: records ascending by bank code, bank codes unique; `origins`
+  // empty (every rule is the edition's own) or one entry per record.
+  explicit BankDirectory(std::vector<BlzInfoIBAN> records, std::vector<RuleOrigin> origins = {});
 
   // The record stored under exactly this text, or nullptr. Only eight-digit
   // texts can match: "010000000" and " 10000000" are not found.
   const BlzInfoIBAN* Lookup(std::string_view bankCodeText) const;
+  // The record of the bank code `bankCode`, or nullptr.
+  const BlzInfoIBAN* Lookup(std::uint32_t bankCode) const;
 
   // Checks whether `record` is to be deleted. Returns the notice for the
   // person, or an empty text when there is none. When the notice names a
@@ -35,11 +49,16 @@ class BankDirectory {
   std::string ResolveDeletion(const BlzInfoIBAN*& record, long accountPrefix,
                               int ruleNumber) const;
 
+  // Where the rule number of `record` comes from.
+  // REQUIRES: `record` is one of this directory's records.
+  RuleOrigin ruleOrigin(const BlzInfoIBAN& record) const;
+
   std::span<const BlzInfoIBAN> records() const { return records_; }
   std::size_t size() const { return records_.size(); }
 
  private:
   std::vector<BlzInfoIBAN> records_;
+  std::vector<RuleOrigin> origins_;
 };
 
 // The class of rules 0031 to 0035: (rule / 100) mod 10 for rule numbers

@@ -65,6 +65,9 @@ class BlzInfoIBAN : public BlzInfo {
   // Rule * 100 + version: 0 the standard rule, 503 rule 0005 version 03,
   // 100 rule 0001 (the bank has not released the IBAN calculation).
   int ibanRule() const { return ibanRule_; }
+  // Gives the bank another rule number; for building a directory whose
+  // file carries none.
+  void SetIbanRule(int ibanRule) { ibanRule_ = ibanRule; }
 
  private:
   int ibanRule_;

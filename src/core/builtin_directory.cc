@@ -1,5 +1,8 @@
 #include "core/builtin_directory.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "core/bank_code_file.h"
 
 extern "C" const char talvenor_builtin_edition_begin[];
@@ -14,7 +17,16 @@ std::string_view BuiltinEditionText() {
 }
 
 const BankDirectory& BuiltinDirectory() {
-  static const BankDirectory directory(ReadBankCodeFile(BuiltinEditionText()).records);
+  static const BankDirectory directory = [] {
+    BankCodeFile file;
+    std::string error;
+    if (!ReadBankCodeFile(BuiltinEditionText(), file, error)) {
+      // The file is part of the program; the tests keep it well-formed.
+      std::fprintf(stderr, "talvenor: built-in bank data damaged: %s\n", error.c_str());
+      std::abort();
+    }
+    return BankDirectory(std::move(file.records));
+  }();
   return directory;
 }
 

@@ -1,9 +1,11 @@
-// The bank directory edition built into the program, and its validity.
+// The bank directory edition built into the program.
 //
-// The program carries the central bank's bank-code file of one edition; the
-// directory is built from it on first use, once per process, and lives until
-// the process ends. Its data is valid until DataValidUntil (midnight at the
-// start of that day).
+// The program carries the central bank's extended bank-code file of one
+// edition, which took effect on 4 March 2024. On its own it is valid until
+// the day before the next scheduled edition, BuiltinDataValidUntil; newer
+// editions installed later take over from it (see edition_catalogue.h).
+// Its directory is built on first use, once per process, and lives until
+// the process ends.
 #ifndef TALVENOR_CORE_BUILTIN_DIRECTORY_H_
 #define TALVENOR_CORE_BUILTIN_DIRECTORY_H_
 
@@ -14,7 +16,9 @@
 
 namespace talvenor {
 
-inline constexpr std::chrono::year_month_day DataValidUntil{
+inline constexpr std::chrono::year_month_day BuiltinDataValidFrom{
+    std::chrono::year{2024}, std::chrono::March, std::chrono::day{4}};
+inline constexpr std::chrono::year_month_day BuiltinDataValidUntil{
     std::chrono::year{2024}, std::chrono::June, std::chrono::day{2}};
 
 // The text of the built-in bank-code file, exactly as published.

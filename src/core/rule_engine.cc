@@ -4,6 +4,7 @@
 
 #include "checkdigit/account_verifier.h"
 #include "checkdigit/check_method_code.h"
+#include "checkdigit/method_catalogue.h"
 #include "core/account_text.h"
 #include "core/iban.h"
 #include "core/rule_catalogue.h"
@@ -29,9 +30,23 @@ bool IsUsableAccountText(std::string_view account) {
   return account.size() <= 10 && IsDigitsOnly(account);
 }
 
+// A method number the dispatcher has no rule for; a negative number
+// means the bank prescribes no check and is handled.
+bool IsUnhandledMethod(int methodNumber) {
+  return methodNumber >= 0 && checkdigit::FindMethod(methodNumber) == nullptr;
+}
+
 void CheckAccount(RuleEvaluation& e) {
   if (e.padded == "0000000000") {
     e.state = Invalid;
+    return;
+  }
+  if (IsUnhandledMethod(e.methodNumber)) {
+    e.state = Valid;
+    e.ibanAccount = std::string(WithoutLeadingZeros(e.texts.account));
+    e.checkedForm = PadAccount(e.ibanAccount);
+    e.texts.verdict = kVerdictNotCheckable;
+    e.texts.accountUnchecked = true;
     return;
   }
   e.state = checkdigit::verifyAccountNumber(e.texts.account, e.input.enteredBankCode,
@@ -94,6 +109,7 @@ int ApplyIbanRule(const BankDirectory& directory, const RuleInput& input, RuleTe
   RuleEvaluation e{directory, input, texts};
   e.effectiveRule = input.ruleNumber == kRuleNotReleased ? 0 : input.ruleNumber;
   texts.account = std::string(platform::TrimBlanks(texts.account));
+  texts.accountUnchecked = false;
   e.methodNumber = checkdigit::CheckMethodCode(input.record->checkMethod());
   texts.bic = input.record->firstBic();
   e.padded = PadAccount(texts.account);

@@ -55,10 +55,22 @@ struct RuleTexts {
   std::string bic;       // out
   std::string iban;      // out: empty when no IBAN is formed
   std::string verdict;   // out: the engine never clears it; callers empty it first
+  // out: the method in force is not one the program handles, so the
+  // account could not be checked (see ApplyIbanRule).
+  bool accountUnchecked = false;
 };
 
 // Runs one evaluation and returns the result code. `directory` serves the
 // rules that move accounts to another bank code.
+//
+// A bank whose check-digit method the program does not handle (a method
+// the central bank announced after this program was made) cannot have its
+// accounts checked. Such an account is not called invalid: it is taken as
+// it is, as rule 0049 takes accounts it cannot check, with the verdict
+// "Kontonummer nicht prüfbar.", an IBAN, and the result code its rule
+// gives otherwise (0 when nothing else applies); `accountUnchecked` tells
+// the caller. Result codes keep their published meaning this way; no new
+// code appears in batch output that its readers would not know.
 int ApplyIbanRule(const BankDirectory& directory, const RuleInput& input, RuleTexts& texts);
 
 }  // namespace talvenor

@@ -25,6 +25,7 @@ SingleConversionOutcome ConvertSingle(const BankDirectory& directory,
   SingleConversionOutcome outcome;
   const BlzInfoIBAN* record = IsCandidateBankCode(bankCodeText) ? directory.Lookup(bankCodeText)
                                                                 : nullptr;
+  const BlzInfoIBAN* found = record;
   if (record == nullptr) {
     outcome.status = SingleConversionStatus::InvalidBankCode;
     return outcome;
@@ -42,8 +43,14 @@ SingleConversionOutcome ConvertSingle(const BankDirectory& directory,
   RuleTexts texts;
   texts.bankCode = record->bankCodeText();
   texts.account = std::string(accountText);
+  outcome.ruleOrigin = directory.ruleOrigin(*found);
+  outcome.checkMethod = record->checkMethod();
   const int override = ReadRuleOverride(debugIni, texts.bankCode);
-  if (override >= 0) ruleNumber = override;
+  if (override >= 0) {
+    ruleNumber = override;
+    outcome.ruleOverridden = true;
+  }
+  outcome.ruleNumber = ruleNumber;
 
   const RuleInput input{ruleNumber, record, bankCodeText, false};
   outcome.resultCode = ApplyIbanRule(directory, input, texts);
@@ -51,6 +58,7 @@ SingleConversionOutcome ConvertSingle(const BankDirectory& directory,
   outcome.iban = std::move(texts.iban);
   outcome.verdict = std::move(texts.verdict);
   outcome.accountText = std::move(texts.account);
+  outcome.accountUnchecked = texts.accountUnchecked;
   outcome.emphasise =
       outcome.resultCode == 11 || outcome.resultCode == 12 || outcome.resultCode == 50;
   outcome.notReleased = ruleNumber == kRuleNotReleased ||

@@ -36,6 +36,13 @@ struct SingleConversionOutcome {
   bool emphasise = false;      // result code 11, 12 or 50
   bool notReleased = false;    // the bank has not released the procedure
   std::string accountText;     // the account as the engine left it
+  int ruleNumber = 0;          // the rule number the engine ran
+  std::string checkMethod;     // the method code of the bank record in force
+  // Where the entered bank's rule number comes from; a DEBUG.INI override
+  // sets ruleOverridden instead of changing it.
+  RuleOrigin ruleOrigin = RuleOrigin::kEdition;
+  bool ruleOverridden = false;
+  bool accountUnchecked = false;  // the bank's method is not handled
 };
 
 // Converts one account. `debugIni` is the DEBUG.INI to read the rule

@@ -84,6 +84,19 @@ class FakeUi : public UserInterface {
   }
   bool AskProxyCredentials(std::string&, std::string&) override { return false; }
 
+  std::optional<std::string> bankCodeFileAnswer;
+  std::optional<Date> dateAnswer;
+  std::vector<std::pair<std::string, Date>> dateQuestions;  // question, proposed day
+  std::vector<std::pair<std::string, std::string>> reports;  // title, text
+  std::optional<std::string> AskBankCodeFile() override { return bankCodeFileAnswer; }
+  std::optional<Date> AskDate(const std::string& question, Date proposed) override {
+    dateQuestions.emplace_back(question, proposed);
+    return dateAnswer;
+  }
+  void ShowReport(const std::string& title, const std::string& text) override {
+    reports.emplace_back(title, text);
+  }
+
   std::vector<std::string> Texts() const {
     std::vector<std::string> texts;
     for (const Shown& shown : messages) texts.push_back(shown.text);

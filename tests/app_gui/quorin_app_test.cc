@@ -200,6 +200,7 @@ TEST(ProgramVersion, FromTheFileVersion) {
 }
 
 TEST(DataValidity, WholeDaysAfterTheStartOfTheLastValidDay) {
+  const talvenor::Date kBuiltinEnd = year{2024} / June / 2;
   struct Case {
     LocalDateTime now;
     int days;
@@ -215,15 +216,17 @@ TEST(DataValidity, WholeDaysAfterTheStartOfTheLastValidDay) {
       {At(year{2025} / June / 2), 365},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(DaysAfterDataValidUntil(c.now), c.days)
+    EXPECT_EQ(DaysAfterDataValidUntil(kBuiltinEnd, c.now), c.days)
         << static_cast<unsigned>(c.now.date.day()) << "." << static_cast<unsigned>(c.now.date.month());
   }
-  EXPECT_EQ(DataValidUntilText(), "02.06.2024");
-  EXPECT_FALSE(ExpiryNoticeFor(0).has_value());
-  EXPECT_EQ(ExpiryNoticeFor(14)->text, kExpiredAskText);
-  EXPECT_TRUE(ExpiryNoticeFor(14)->askYesNo);
-  EXPECT_EQ(ExpiryNoticeFor(15)->text, kExpiredForceText);
-  EXPECT_FALSE(ExpiryNoticeFor(15)->askYesNo);
+  EXPECT_FALSE(ExpiryNoticeFor(0, kBuiltinEnd).has_value());
+  EXPECT_EQ(ExpiryNoticeFor(14, kBuiltinEnd)->text, kExpiredAskText);
+  EXPECT_TRUE(ExpiryNoticeFor(14, kBuiltinEnd)->askYesNo);
+  EXPECT_EQ(ExpiryNoticeFor(15, kBuiltinEnd)->text, kExpiredForceText);
+  EXPECT_FALSE(ExpiryNoticeFor(15, kBuiltinEnd)->askYesNo);
+  // The date is the one of the edition in force.
+  EXPECT_EQ(ExpiryNoticeFor(1, year{2026} / September / 6)->text.substr(0, 59),
+            "Die Daten dieser Applikation waren nur bis zum 06.09.2026 g");
 }
 
 TEST(MycomandInfo, SwitchesAndParameters) {

@@ -238,9 +238,9 @@ TEST_F(ConvertFileTest, DefaultOptionsComeFromTheUserSettings) {
   ::setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
   fs::create_directories(folder_ / "Korvane");
   Write("Korvane/Talvenor.ini", "[SETTINGS]\nGROUP=1\nPATH=/srv/ausgabe\n");
-  const BatchOptions grouped = DefaultBatchOptions();
+  const BatchOptions grouped = DefaultBatchOptions(BuiltinDirectory());
   Write("Korvane/Talvenor.ini", "[SETTINGS]\nGROUP=0\n");
-  const BatchOptions single = DefaultBatchOptions();
+  const BatchOptions single = DefaultBatchOptions(BuiltinDirectory());
   if (saved) {
     ::setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
   } else {

@@ -16,6 +16,24 @@ std::string Lines(std::initializer_list<BankLine> lines, const char* end = "\r\n
   return text;
 }
 
+// The file read from `text`, which must be well-formed.
+BankCodeFile Read(std::string_view text) {
+  BankCodeFile file;
+  std::string error;
+  EXPECT_TRUE(ReadBankCodeFile(text, file, error)) << error;
+  return file;
+}
+
+// The message for `text`, which must be refused.
+std::string Refusal(std::string_view text) {
+  BankCodeFile file;
+  file.lineWidth = -1;
+  std::string error;
+  EXPECT_FALSE(ReadBankCodeFile(text, file, error));
+  EXPECT_EQ(file.lineWidth, -1) << "a refused file must leave the result untouched";
+  return error;
+}
+
 TEST(ReadBankCodeFile, MainLineGivesNameMethodAndRuleBranchesAddBics) {
   BankLine main{.bankCode = "20030000", .shortName = "UniCredit", .bic = "HYVEDEMM300",
                 .method = "99", .ibanRule = "003200"};
@@ -26,7 +44,7 @@ TEST(ReadBankCodeFile, MainLineGivesNameMethodAndRuleBranchesAddBics) {
   branch.method = "00";
   BankLine noBic = branch;
   noBic.bic = "";
-  const auto content = ReadBankCodeFile(Lines({main, branch, noBic}));
+  const auto content = Read(Lines({main, branch, noBic}));
   ASSERT_EQ(content.records.size(), 1u);
   const BlzInfoIBAN& record = content.records[0];
   EXPECT_EQ(record.bankCode(), 20030000u);
@@ -43,7 +61,7 @@ TEST(ReadBankCodeFile, DeletedMainLineDropsTheBankButDeletedBranchesKeepTheirBic
   BankLine kept{.bankCode = "10020000", .bic = ""};
   BankLine deletedBranch{.bankCode = "10020000", .feature = '2', .bic = "BRANDEFFXXX",
                          .changeMark = 'D'};
-  const auto content = ReadBankCodeFile(Lines({gone, kept, deletedBranch}));
+  const auto content = Read(Lines({gone, kept, deletedBranch}));
   ASSERT_EQ(content.records.size(), 1u);
   EXPECT_EQ(content.records[0].bankCode(), 10020000u);
   EXPECT_EQ(content.records[0].firstBic(), "BRANDEFFXXX");
@@ -51,7 +69,7 @@ TEST(ReadBankCodeFile, DeletedMainLineDropsTheBankButDeletedBranchesKeepTheirBic
 }
 
 TEST(ReadBankCodeFile, BankWithoutBicHasOneEmptyEntry) {
-  const auto content = ReadBankCodeFile(Lines({BankLine{.bic = ""}}));
+  const auto content = Read(Lines({BankLine{.bic = ""}}));
   ASSERT_EQ(content.records.size(), 1u);
   EXPECT_EQ(content.records[0].numberOfBics(), 0);
   ASSERT_EQ(content.records[0].bics().size(), 1u);
@@ -62,7 +80,7 @@ TEST(ReadBankCodeFile, SuccessorMarkOnlyWhenTheDeletionMarkIsSet) {
   BankLine noSuccessor{.bankCode = "21000000", .deletionMark = '1'};
   BankLine withSuccessor{.bankCode = "38050000", .deletionMark = '1', .successor = "37050198"};
   BankLine notDeleted{.bankCode = "39000000", .successor = "12345678"};
-  const auto content = ReadBankCodeFile(Lines({noSuccessor, withSuccessor, notDeleted}));
+  const auto content = Read(Lines({noSuccessor, withSuccessor, notDeleted}));
   ASSERT_EQ(content.records.size(), 3u);
   EXPECT_EQ(content.records[0].successorMark(), "00000000");
   EXPECT_EQ(content.records[1].successorMark(), "37050198");
@@ -70,27 +88,87 @@ TEST(ReadBankCodeFile, SuccessorMarkOnlyWhenTheDeletionMarkIsSet) {
 }
 
 TEST(ReadBankCodeFile, NamesAreConvertedFromLatin1AndTrimmed) {
-  const auto content = ReadBankCodeFile(Lines({BankLine{.shortName = "Sparkasse K\xF6lnBonn"}}));
+  const auto content = Read(Lines({BankLine{.shortName = "Sparkasse K\xF6lnBonn"}}));
   ASSERT_EQ(content.records.size(), 1u);
   EXPECT_EQ(content.records[0].name(), "Sparkasse K\xC3\xB6lnBonn");
 }
 
 TEST(ReadBankCodeFile, SortsByBankCodeAndAcceptsPlainLineEnds) {
   const auto content =
-      ReadBankCodeFile(Lines({BankLine{.bankCode = "30000000"}, BankLine{.bankCode = "10000000"}}, "\n"));
+      Read(Lines({BankLine{.bankCode = "30000000"}, BankLine{.bankCode = "10000000"}}, "\n"));
   ASSERT_EQ(content.records.size(), 2u);
   EXPECT_EQ(content.records[0].bankCode(), 10000000u);
   EXPECT_EQ(content.records[1].bankCode(), 30000000u);
 }
 
-TEST(ReadBankCodeFile, SkipsAndCountsMalformedLines) {
-  std::string text = MakeLine(BankLine{}) + "\r\n";
-  text += "too short\r\n";
-  text += MakeLine(BankLine{.bankCode = "1234567X"}) + "\r\n";
-  text += "\r\n";
-  const auto content = ReadBankCodeFile(text);
-  EXPECT_EQ(content.records.size(), 1u);
-  EXPECT_EQ(content.skippedLines, 2);
+TEST(ReadBankCodeFile, PublicFileHasNoRuleNumbersAndLastLineMayLackItsEnd) {
+  const BankLine line{.bankCode = "70022424", .ibanRule = ""};
+  const auto content = Read(MakeLine(line));
+  EXPECT_EQ(content.lineWidth, kPublicLineWidth);
+  EXPECT_FALSE(content.hasRuleNumbers());
+  ASSERT_EQ(content.records.size(), 1u);
+  EXPECT_EQ(content.records[0].ibanRule(), 0);
+  EXPECT_EQ(Read(Lines({BankLine{}})).lineWidth, kExtendedLineWidth);
+}
+
+// Every fault refuses the whole file and names its line and field.
+TEST(ReadBankCodeFile, RefusesAnyMalformedLineNamingLineAndField) {
+  struct Case {
+    const char* what;
+    BankLine bad;
+    const char* expected;  // a part of the message
+  };
+  const Case cases[] = {
+      {"letter in bank code", {.bankCode = "1234567X"}, "Feld „Bankleitzahl“ (Spalten 1-8): „1234567X“"},
+      {"bank code starting 0", {.bankCode = "01234567"}, "Bankleitzahl"},
+      {"bank code starting 9", {.bankCode = "91234567"}, "Bankleitzahl"},
+      {"feature 3", {.feature = '3'}, "Feld „Merkmal“ (Spalte 9): „3“ ist weder 1 noch 2"},
+      {"lower-case method", {.method = "b7"}, "Prüfzifferberechnungsmethode"},
+      {"blank method", {.method = "  "}, "Prüfzifferberechnungsmethode"},
+      {"method ending in a letter", {.method = "1A"}, "Prüfzifferberechnungsmethode"},
+      {"change mark X", {.changeMark = 'X'}, "Änderungskennzeichen"},
+      {"deletion mark 2", {.deletionMark = '2'}, "Bankleitzahllöschung"},
+      {"successor with blanks", {.successor = "1234"}, "Nachfolge-Bankleitzahl"},
+      {"rule with letters", {.ibanRule = "00A100"}, "IBAN-Regel"},
+      {"BIC in lower case", {.bic = "testdeffxxx"}, "Feld „BIC“"},
+      {"short BIC", {.bic = "TESTDEFF"}, "Feld „BIC“"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    BankLine bad = c.bad;
+    if (bad.bankCode == BankLine{}.bankCode) bad.bankCode = "20000000";
+    const std::string message = Refusal(Lines({BankLine{}, bad}));
+    EXPECT_NE(message.find("Zeile 2"), std::string::npos) << message;
+    EXPECT_NE(message.find(c.expected), std::string::npos) << message;
+  }
+}
+
+TEST(ReadBankCodeFile, RefusesFilesThatAreNotWholeOrOfOneWidth) {
+  struct Case {
+    const char* what;
+    std::string text;
+    const char* expected;
+  };
+  const std::string good = MakeLine(BankLine{});
+  const std::string publicLine = MakeLine(BankLine{.bankCode = "20000000", .ibanRule = ""});
+  const Case cases[] = {
+      {"empty file", "", "leer"},
+      {"widths mixed", good + "\r\n" + publicLine + "\r\n", "Zeile 2 hat 168 Zeichen, die erste Zeile 174"},
+      {"truncated last line", good + "\r\n" + good.substr(0, 100), "Zeile 2 hat 100 Zeichen"},
+      {"empty line", good + "\r\n\r\n", "Zeile 2 hat 0 Zeichen"},
+      {"other width first", good.substr(0, 170) + "\r\n", "Zeile 1 hat 170 Zeichen"},
+      {"CR inside a line", good.substr(0, 50) + "\r" + good.substr(51) + "\r\n",
+       "Zeile 1 enthält in Spalte 51 ein Steuerzeichen (\\x0D)"},
+      {"NUL in the name", good.substr(0, 20) + std::string(1, '\0') + good.substr(21) + "\n",
+       "Spalte 21 ein Steuerzeichen (\\x00)"},
+      {"second main line", Lines({BankLine{}, BankLine{}}), "Zeile 2: zweite Hauptstelle"},
+      {"branch without main line", Lines({BankLine{.feature = '2'}}), "keine Hauptstelle"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string message = Refusal(c.text);
+    EXPECT_NE(message.find(c.expected), std::string::npos) << message;
+  }
 }
 
 TEST(Latin1ToUtf8, EncodesTheUpperHalfInTwoBytes) {

@@ -15,7 +15,7 @@ struct BankLine {
   char changeMark = 'U';
   char deletionMark = '0';
   std::string successor = "00000000";
-  std::string ibanRule = "000000";
+  std::string ibanRule = "000000";  // empty: a line of the public file, without the field
 };
 
 inline std::string Padded(std::string text, std::size_t width) {
@@ -23,7 +23,7 @@ inline std::string Padded(std::string text, std::size_t width) {
   return text;
 }
 
-// One 174-character line (without line end).
+// One line (without line end): 174 characters, or 168 without rule field.
 inline std::string MakeLine(const BankLine& b) {
   std::string line;
   line += Padded(b.bankCode, 8);
@@ -39,7 +39,7 @@ inline std::string MakeLine(const BankLine& b) {
   line += b.changeMark;
   line += b.deletionMark;
   line += Padded(b.successor, 8);
-  line += Padded(b.ibanRule, 6);
+  if (!b.ibanRule.empty()) line += Padded(b.ibanRule, 6);
   return line;
 }
 

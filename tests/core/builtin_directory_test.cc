@@ -17,7 +17,10 @@ const BankDirectory& Directory() { return BuiltinDirectory(); }
 
 TEST(BuiltinDirectory, IsBuiltOnceAndEveryLineIsWellFormed) {
   EXPECT_EQ(&BuiltinDirectory(), &BuiltinDirectory());
-  EXPECT_EQ(ReadBankCodeFile(BuiltinEditionText()).skippedLines, 0);
+  BankCodeFile file;
+  std::string error;
+  EXPECT_TRUE(ReadBankCodeFile(BuiltinEditionText(), file, error)) << error;
+  EXPECT_EQ(file.lineWidth, kExtendedLineWidth);
   EXPECT_EQ(BuiltinEditionText().size(), 14573u * 176u);
 }
 
@@ -144,8 +147,9 @@ TEST(BuiltinDirectory, LookupNeedsTheExactKey) {
   }
 }
 
-TEST(BuiltinDirectory, ValidUntilSecondOfJune2024) {
-  EXPECT_EQ(DataValidUntil, year{2024} / std::chrono::June / 2);
+TEST(BuiltinDirectory, ValidFromFourthOfMarchUntilSecondOfJune2024) {
+  EXPECT_EQ(BuiltinDataValidFrom, year{2024} / std::chrono::March / 4);
+  EXPECT_EQ(BuiltinDataValidUntil, year{2024} / std::chrono::June / 2);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The engine's common steps on a small directory whose methods are fixed:
-// an empty method code means "no method" (every account passes), "F0" is
-// no handled method (every account fails).
+// an empty method code means "no method" (every account passes), method
+// "01" fails every account the tests use, "F0" is no method the program
+// handles.
 #include "core/rule_engine.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +12,8 @@ namespace talvenor {
 namespace {
 
 constexpr const char* kPasses = "";
-constexpr const char* kFails = "F0";
+constexpr const char* kFails = "01";
+constexpr const char* kUnhandled = "F0";
 
 class RuleEngineTest : public ::testing::Test {
  protected:
@@ -22,6 +24,7 @@ class RuleEngineTest : public ::testing::Test {
     records.emplace_back(30000003u, kPasses, "Ohne Nachfolger", "ORPHDEFFXXX", "00000000", 0);
     records.emplace_back(40000004u, kFails, "Ohne Nachfolger", "ORPHDEFFXXX", "00000000", 0);
     records.emplace_back(50000005u, "26", "Schiebebank", "", "", 0);
+    records.emplace_back(60000006u, kUnhandled, "Neue Methode", "NEWMDEFFXXX", "", 0);
     directory_ = BankDirectory(std::move(records));
   }
 
@@ -171,6 +174,30 @@ TEST_F(RuleEngineTest, RefusalOfAnIbanNotAllowedGivesFifty) {
   EXPECT_EQ(missed.code, 50);
   EXPECT_EQ(missed.texts.verdict, kVerdictInvalid);
   EXPECT_EQ(missed.texts.iban, FormIban("20000002", "1234567897"));
+}
+
+// An account the program cannot check is neither valid nor invalid: it
+// keeps its IBAN and the code its rule gives, with the verdict saying so.
+TEST_F(RuleEngineTest, MethodThatIsNotHandledLeavesTheAccountUnchecked) {
+  const Run run = Evaluate("60000006", "0012345678");
+  EXPECT_EQ(run.code, 0);
+  EXPECT_EQ(run.texts.verdict, kVerdictNotCheckable);
+  EXPECT_TRUE(run.texts.accountUnchecked);
+  EXPECT_EQ(run.texts.iban, FormIban("60000006", "0012345678"));
+  // Rules still apply on top of it: a refusal stays a refusal, rule 0001
+  // stays 50, and an override to a handled method checks again.
+  EXPECT_EQ(Evaluate("60000006", "6161604670", 300).code, 12);
+  EXPECT_EQ(Evaluate("60000006", "0012345678", kRuleNotReleased).code, 50);
+  const Run checked = Evaluate("60000006", "1234567891", 800);
+  EXPECT_FALSE(checked.texts.accountUnchecked);
+  EXPECT_EQ(checked.texts.verdict, kVerdictValid);
+  // The flag does not stick to the texts of the next evaluation.
+  RuleTexts texts = run.texts;
+  texts.account = "1234567897";
+  const RuleInput input{0, directory_.Lookup("10000001"), "10000001", false};
+  texts.bankCode = "10000001";
+  ApplyIbanRule(directory_, input, texts);
+  EXPECT_FALSE(texts.accountUnchecked);
 }
 
 TEST_F(RuleEngineTest, AccountTextThatIsNoNumberGetsNoIban) {

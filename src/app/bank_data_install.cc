@@ -1,0 +1,39 @@
+#include "app/bank_data_install.h"
+
+#include "core/edition_install.h"
+
+namespace talvenor::app {
+namespace {
+
+std::string WithWarnings(const std::vector<std::string>& warnings, const std::string& text) {
+  std::string all;
+  for (const std::string& warning : warnings) all += "Warnung: " + warning + "\n\n";
+  return all + text;
+}
+
+}  // namespace
+
+bool InstallBankDataInteractively(UserInterface& ui, BankData& data,
+                                  const std::filesystem::path& folder, Date today) {
+  const std::optional<std::string> file = ui.AskBankCodeFile();
+  if (!file) return false;
+  InstallRequest request;
+  request.file = *file;
+  request.folder = folder;
+  request.today = today;
+  if (!DateFromEditionFileName(request.file.filename().string())) {
+    const std::optional<Date> start = ui.AskDate(kStartDateQuestion, LatestScheduledStart(today));
+    if (!start) return false;
+    request.validFrom = IsoDate(*start);
+  }
+  const InstallResult result = InstallEdition(request, PlatformCatalogueFor(folder));
+  if (!result.installed) {
+    ui.ShowMessage(WithWarnings(result.warnings, result.message));
+    return false;
+  }
+  data.Refresh(today);
+  ui.ShowReport("Bankleitzahlendatei geladen", WithWarnings(result.warnings, result.message));
+  return true;
+}
+
+}  // namespace talvenor::app

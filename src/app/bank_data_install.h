@@ -1,0 +1,28 @@
+// Installing a bank-code file from the main window: the person chooses the
+// file, gives its start date when the name carries none, and reads the
+// install report; the program then uses the edition in force.
+#ifndef TALVENOR_APP_BANK_DATA_INSTALL_H_
+#define TALVENOR_APP_BANK_DATA_INSTALL_H_
+
+#include <filesystem>
+
+#include "app/bank_data.h"
+#include "app/user_interface.h"
+
+namespace talvenor::app {
+
+// Runs the whole exchange through `ui`. After a successful install `data`
+// is chosen again among the editions now installed in `folder`. Returns
+// whether an edition was installed.
+bool InstallBankDataInteractively(UserInterface& ui, BankData& data,
+                                  const std::filesystem::path& folder, Date today);
+
+// The question put when a file name carries no start date.
+inline constexpr const char* kStartDateQuestion =
+    "Der Dateiname nennt nicht, ab wann die Bankleitzahlendatei gilt.\n"
+    "Bitte geben Sie den Tag an, an dem diese Ausgabe in Kraft tritt\n"
+    "(der erste Montag ab dem 3. März, Juni, September oder Dezember):";
+
+}  // namespace talvenor::app
+
+#endif  // TALVENOR_APP_BANK_DATA_INSTALL_H_

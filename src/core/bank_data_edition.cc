@@ -1,0 +1,151 @@
+#include "core/bank_data_edition.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "checkdigit/check_method_code.h"
+#include "checkdigit/method_catalogue.h"
+#include "core/builtin_directory.h"
+#include "platform/error_text.h"
+#include "platform/whole_file.h"
+
+namespace talvenor {
+namespace {
+
+std::string FileName(const EditionSource& source) {
+  return source.origin == EditionOrigin::kBuiltIn ? std::string("(eingebaut)")
+                                                  : platform::Printable(source.path.string());
+}
+
+// Why the file of `source` could not be read, as a German sentence.
+std::string ReadFailure(const EditionSource& source, const platform::WholeFile& read) {
+  const std::string name = FileName(source);
+  switch (read.status) {
+    case platform::WholeFileStatus::kMissing:
+      return "Die Bankleitzahlendatei " + name + " ist nicht vorhanden.";
+    case platform::WholeFileStatus::kNotRegular:
+      return name + " ist keine gewöhnliche Datei (sondern z. B. ein Ordner oder eine FIFO).";
+    case platform::WholeFileStatus::kTooLarge:
+      return "Die Datei " + name + " ist zu groß für eine Bankleitzahlendatei.";
+    case platform::WholeFileStatus::kUnreadable:
+    case platform::WholeFileStatus::kRead:
+      break;
+  }
+  return "Die Bankleitzahlendatei " + name +
+         " kann nicht gelesen werden: " + platform::ErrorText(read.error) + ".";
+}
+
+bool IsHandledMethod(const std::string& code) {
+  return checkdigit::FindMethod(checkdigit::CheckMethodCode(code)) != nullptr;
+}
+
+}  // namespace
+
+std::string_view OriginText(EditionOrigin origin) {
+  switch (origin) {
+    case EditionOrigin::kBuiltIn:
+      return "eingebaut";
+    case EditionOrigin::kInstalled:
+      return "installiert";
+    case EditionOrigin::kSystem:
+      return "systemweit";
+    case EditionOrigin::kGiven:
+      return "für diesen Aufruf angegeben";
+  }
+  return {};
+}
+
+std::string_view OriginKey(EditionOrigin origin) {
+  switch (origin) {
+    case EditionOrigin::kBuiltIn:
+      return "builtin";
+    case EditionOrigin::kInstalled:
+      return "installed";
+    case EditionOrigin::kSystem:
+      return "system";
+    case EditionOrigin::kGiven:
+      return "file";
+  }
+  return {};
+}
+
+std::string DescribeEdition(const EditionSource& source) {
+  std::string text = "Ausgabe vom " + GermanDate(source.validFrom) + " (";
+  text += OriginText(source.origin);
+  if (source.origin != EditionOrigin::kBuiltIn) text += ", " + FileName(source);
+  return text + ")";
+}
+
+bool BankDataEdition::ExpiredOn(Date day) const {
+  return std::chrono::sys_days(day) > std::chrono::sys_days(validUntil);
+}
+
+bool ReadEditionFile(const EditionSource& source, BankCodeFile& file, std::string& error) {
+  std::string_view text;
+  platform::WholeFile read;
+  if (source.origin == EditionOrigin::kBuiltIn) {
+    text = BuiltinEditionText();
+  } else {
+    read = platform::ReadWholeFile(source.path, kMaxBankCodeFileSize);
+    if (read.status != platform::WholeFileStatus::kRead) {
+      error = ReadFailure(source, read);
+      return false;
+    }
+    text = read.contents;
+  }
+  std::string fault;
+  if (!ReadBankCodeFile(text, file, fault)) {
+    error = "Die Bankleitzahlendatei " + FileName(source) +
+            " ist fehlerhaft und wird nicht verwendet:\n" + fault;
+    return false;
+  }
+  return true;
+}
+
+int PeekLineWidth(const EditionSource& source) {
+  if (source.origin == EditionOrigin::kBuiltIn) return kExtendedLineWidth;
+  const int fd = ::open(source.path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return 0;
+  char head[kExtendedLineWidth + 2];
+  const ssize_t n = ::read(fd, head, sizeof head);
+  ::close(fd);
+  if (n <= 0) return 0;
+  const std::string_view text(head, static_cast<std::size_t>(n));
+  std::size_t end = text.find('\n');
+  if (end == std::string_view::npos) return 0;
+  if (end > 0 && text[end - 1] == '\r') --end;
+  return static_cast<int>(end);
+}
+
+BankDataEdition MakeEdition(const EditionSource& source, BankCodeFile file,
+                            const BankDirectory* rules, std::optional<Date> rulesFrom) {
+  BankDataEdition edition;
+  edition.source = source;
+  edition.lineWidth = file.lineWidth;
+  std::vector<RuleOrigin> origins;
+  if (!file.hasRuleNumbers()) {
+    edition.rulesFrom = rulesFrom;
+    origins.reserve(file.records.size());
+    for (BlzInfoIBAN& record : file.records) {
+      const BlzInfoIBAN* known = rules != nullptr ? rules->Lookup(record.bankCode()) : nullptr;
+      if (known != nullptr) {
+        record.SetIbanRule(known->ibanRule());
+        origins.push_back(RuleOrigin::kInherited);
+      } else {
+        origins.push_back(RuleOrigin::kAssumed);
+        edition.assumedRuleBankCodes.push_back(record.bankCode());
+      }
+    }
+  }
+  for (const BlzInfoIBAN& record : file.records) {
+    if (!IsHandledMethod(record.checkMethod())) {
+      edition.unhandledMethodBankCodes.push_back(record.bankCode());
+    }
+  }
+  edition.directory = BankDirectory(std::move(file.records), std::move(origins));
+  return edition;
+}
+
+}  // namespace talvenor

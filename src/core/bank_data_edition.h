@@ -1,0 +1,87 @@
+// A bank-data edition: one bank-code file and the day it takes effect.
+//
+// The program knows the edition built into it and the editions a user or
+// an administrator installed; a file may also be given for a single run.
+// Reading an edition checks its file completely (a faulty file is never
+// used in part) and builds the bank directory from it. A public file
+// carries no IBAN rule numbers: its banks take theirs from an extended
+// edition, and a bank code that edition does not know gets the standard
+// rule, which the edition lists so the program can say it assumed it.
+#ifndef TALVENOR_CORE_BANK_DATA_EDITION_H_
+#define TALVENOR_CORE_BANK_DATA_EDITION_H_
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/bank_code_file.h"
+#include "core/bank_directory.h"
+#include "core/edition_dates.h"
+
+namespace talvenor {
+
+enum class EditionOrigin {
+  kBuiltIn,    // compiled into the program
+  kInstalled,  // in the user's edition folder
+  kSystem,     // in a system-wide, read-only edition folder
+  kGiven,      // named on the command line for one run
+};
+
+// "eingebaut", "installiert", "systemweit", "für diesen Aufruf angegeben".
+std::string_view OriginText(EditionOrigin origin);
+// "builtin", "installed", "system", "file" (for machine-readable output).
+std::string_view OriginKey(EditionOrigin origin);
+
+// An edition the program knows of, before it is read.
+struct EditionSource {
+  EditionOrigin origin = EditionOrigin::kBuiltIn;
+  std::filesystem::path path;  // empty for the built-in edition
+  Date validFrom{};
+};
+
+// "Ausgabe vom 08.06.2026 (installiert, /home/.../blz_2026_06_08.txt)".
+std::string DescribeEdition(const EditionSource& source);
+
+// An edition that has been read and checked.
+struct BankDataEdition {
+  EditionSource source;
+  Date validUntil{};  // the last day it is valid
+  int lineWidth = 0;  // kPublicLineWidth or kExtendedLineWidth
+  // For a public file: the start of the edition its rule numbers come from.
+  std::optional<Date> rulesFrom;
+  BankDirectory directory;
+  std::vector<std::uint32_t> assumedRuleBankCodes;      // ascending
+  std::vector<std::uint32_t> unhandledMethodBankCodes;  // ascending
+
+  bool hasOwnRuleNumbers() const { return lineWidth == kExtendedLineWidth; }
+  // Whether `day` lies after the last valid day.
+  bool ExpiredOn(Date day) const;
+};
+
+// The largest bank-code file the program reads; published ones are below
+// 3 MB.
+inline constexpr std::size_t kMaxBankCodeFileSize = 64u << 20;
+
+// Reads and checks the file of `source` (the compiled-in text for the
+// built-in edition). False with a German `error` naming the file when it
+// cannot be read or is malformed.
+bool ReadEditionFile(const EditionSource& source, BankCodeFile& file, std::string& error);
+
+// The width of the first line of `source`'s file, or 0 when it cannot be
+// read; a cheap look that reads no more than the first line.
+int PeekLineWidth(const EditionSource& source);
+
+// Builds an edition from its checked file. A public file's banks take the
+// rule numbers of `rules` (an extended edition's directory, which started
+// on `rulesFrom`); banks missing there get the standard rule, assumed.
+// `validUntil` is left for the caller to set.
+// REQUIRES: file.hasRuleNumbers(), or `rules` is not null.
+BankDataEdition MakeEdition(const EditionSource& source, BankCodeFile file,
+                            const BankDirectory* rules, std::optional<Date> rulesFrom);
+
+}  // namespace talvenor
+
+#endif  // TALVENOR_CORE_BANK_DATA_EDITION_H_
