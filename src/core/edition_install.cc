@@ -24,8 +24,11 @@ std::string Shown(const fs::path& path) { return platform::Printable(path.string
 int WriteAndRename(const fs::path& folder, const fs::path& target, std::string_view bytes) {
   std::error_code ignored;
   fs::create_directories(folder, ignored);
-  std::string pattern = (folder / ("." + target.filename().string() + ".talvenor-install-XXXXXX"))
-                            .string();
+  // A hidden name that says what it is, so that an interrupted install
+  // leaves nothing that passes for an edition.
+  std::string name(1, '.');
+  name.append(target.filename().string()).append(".talvenor-install-XXXXXX");
+  std::string pattern = (folder / name).string();
   const int fd = ::mkstemp(pattern.data());
   if (fd < 0) return errno;
   int error = 0;
@@ -79,10 +82,10 @@ InstallResult Refused(std::string message, std::vector<std::string> warnings = {
 }
 
 // The part of the report after the summary: when the edition applies, and
-// what changed against the edition in force before the install.
-std::string Comparison(const BankDataEdition& edition, const EditionCatalogue& before,
-                       const EditionCatalogue& after, Date today,
-                       std::vector<std::string>& warnings) {
+// what changed against `old`, the edition in force before the install
+// (nothing when it could not be read).
+std::string Comparison(const BankDataEdition& edition, const BankDataEdition* old,
+                       const EditionCatalogue& after, Date today) {
   std::string text;
   const EditionSource& nowInForce = after.InForce(today);
   if (nowInForce.validFrom == edition.source.validFrom) {
@@ -94,14 +97,11 @@ std::string Comparison(const BankDataEdition& edition, const EditionCatalogue& b
     text += "Diese Ausgabe ist nicht in Kraft: es gilt die neuere " +
             DescribeEdition(nowInForce) + ".\n";
   }
-  const EditionSource& previous = before.InForce(today);
-  std::string error;
-  const auto old = before.Load(previous, error, warnings);
-  if (!old) {
+  if (old == nullptr) {
     text += "Die bisher geltende Ausgabe kann nicht gelesen werden; ein Vergleich entfällt.\n";
     return text;
   }
-  text += "\nÄnderungen gegenüber der bisher geltenden " + DescribeEdition(previous) + ":\n";
+  text += "\nÄnderungen gegenüber der bisher geltenden " + DescribeEdition(old->source) + ":\n";
   text += ChangesReport(*old, edition);
   return text;
 }
@@ -142,23 +142,21 @@ std::optional<Date> EditionStartDate(const fs::path& file,
 }
 
 InstallResult InstallEdition(const InstallRequest& request, const EditionCatalogue& catalogue) {
-  std::vector<std::string> warnings;
-  std::string error;
-  const std::optional<Date> start =
-      EditionStartDate(request.file, request.validFrom, error, warnings);
-  if (!start) return Refused(std::move(error), std::move(warnings));
-
   const platform::WholeFile read = platform::ReadWholeFile(request.file, kMaxBankCodeFileSize);
   if (read.status != platform::WholeFileStatus::kRead) {
-    return Refused(ReadFailure(request.file, read), std::move(warnings));
+    return Refused(ReadFailure(request.file, read));
   }
   BankCodeFile file;
   std::string fault;
   if (!ReadBankCodeFile(read.contents, file, fault)) {
     return Refused("Die Datei " + Shown(request.file) +
-                       " ist keine gültige Bankleitzahlendatei:\n" + fault,
-                   std::move(warnings));
+                   " ist keine gültige Bankleitzahlendatei:\n" + fault);
   }
+  std::vector<std::string> warnings;
+  std::string error;
+  const std::optional<Date> start =
+      EditionStartDate(request.file, request.validFrom, error, warnings);
+  if (!start) return Refused(std::move(error), std::move(warnings));
 
   const fs::path target = request.folder / EditionFileName(*start);
   const EditionSource source{EditionOrigin::kInstalled, target, *start};
@@ -166,6 +164,10 @@ InstallResult InstallEdition(const InstallRequest& request, const EditionCatalog
   const EditionSource* replaced = catalogue.Find(*start);
   after.Put(source);
   const auto edition = after.Build(source, std::move(file), warnings);
+  // Read before the copy is written: it may be the file the copy replaces.
+  std::string unreadable;
+  std::vector<std::string> ignored;
+  const auto old = catalogue.Load(catalogue.InForce(request.today), unreadable, ignored);
 
   if (const int failure = WriteAndRename(request.folder, target, read.contents)) {
     return Refused("Die Bankleitzahlendatei kann nicht in " + Shown(request.folder) +
@@ -186,7 +188,7 @@ InstallResult InstallEdition(const InstallRequest& request, const EditionCatalog
                 : "Sie tritt an die Stelle der " + DescribeEdition(*replaced) + ".\n";
   }
   text += EditionSummary(*edition);
-  text += Comparison(*edition, catalogue, after, request.today, warnings);
+  text += Comparison(*edition, old.get(), after, request.today);
   if (const std::string attention = AttentionReport(*edition); !attention.empty()) {
     text += "\n" + attention;
   }

@@ -24,6 +24,8 @@ void ShellTest::SetUp() {
   fs::create_directories(folder_ / "bin");
   programPath_ = folder_ / "bin" / "talvenor";
   setenv("XDG_CONFIG_HOME", (folder_ / "config").c_str(), 1);
+  setenv("XDG_DATA_HOME", (folder_ / "data").c_str(), 1);
+  setenv("XDG_DATA_DIRS", (folder_ / "system").c_str(), 1);
   unsetenv("TALVENOR_UPDATE_HOST");
   unsetenv("TALVENOR_SCREENSHOT_DIR");
   using namespace std::chrono;

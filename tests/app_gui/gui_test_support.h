@@ -137,7 +137,8 @@ class TestApp : public CQuorinApp {
   static inline char* argv_[] = {program_, nullptr};
 };
 
-// Each test gets its own settings folder (XDG_CONFIG_HOME) and program
+// Each test gets its own settings folder (XDG_CONFIG_HOME), bank-data
+// folders without editions (XDG_DATA_HOME, XDG_DATA_DIRS) and program
 // folder, no update server from the environment, and a date inside the
 // data's validity.
 class ShellTest : public ::testing::Test {

@@ -1,0 +1,255 @@
+// Bank-data editions end to end: the built program installs, lists and
+// uses editions in a user data folder of the test's own, at dates set with
+// faketime.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "support/faketime.h"
+#include "support/test_files.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using talvenor::test_support::ReadFile;
+using talvenor::test_support::WriteFile;
+
+std::string Program() {
+  if (const char* path = std::getenv("TALVENOR_EXE")) return path;
+  return (fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "talvenor").string();
+}
+
+std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
+
+const fs::path kPublic2026 = fs::path(TALVENOR_TEST_DATA) / "blz_2026_06_08.txt";
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+class BankDataRun : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (const std::string why = talvenor::test_support::FaketimeUnavailable(); !why.empty()) {
+      GTEST_SKIP() << why;
+    }
+    std::string pattern = (fs::temp_directory_path() / "talvenor-bankdata-XXXXXX").string();
+    root_ = ::mkdtemp(pattern.data());
+    editions_ = root_ / "data" / "Korvane" / "Talvenor";
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
+  }
+
+  // Runs the program at local time `moment` with `arguments` (shell-quoted)
+  // after the shell commands `prefix`.
+  Outcome Run(const std::string& moment, const std::string& arguments,
+              const std::string& prefix = "") const {
+    const fs::path err = root_ / "stderr.txt";
+    const std::string command = prefix + " cd " + Quoted(root_) +
+                                " && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM" +
+                                " XDG_DATA_HOME=" + Quoted(root_ / "data") +
+                                " XDG_DATA_DIRS=" + Quoted(root_ / "system") +
+                                " XDG_CONFIG_HOME=" + Quoted(root_ / "config") + " faketime '" +
+                                moment + "' " + Quoted(Program()) + " " + arguments + " 2>" +
+                                Quoted(err);
+    Outcome outcome;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return outcome;
+    std::array<char, 4096> buffer;
+    while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe)) {
+      outcome.out.append(buffer.data(), n);
+    }
+    const int status = ::pclose(pipe);
+    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    outcome.err = ReadFile(err);
+    return outcome;
+  }
+
+  void InstallPublic2026() const {
+    const Outcome installed =
+        Run("2026-07-01 12:00:00", "--install-bank-data " + Quoted(kPublic2026));
+    ASSERT_EQ(installed.status, 0) << installed.err;
+  }
+
+  // The names and contents of the installed editions.
+  std::map<std::string, std::string> Installed() const {
+    std::map<std::string, std::string> files;
+    std::error_code error;
+    for (fs::directory_iterator it(editions_, error), end; !error && it != end; ++it) {
+      files[it->path().filename().string()] = std::to_string(fs::file_size(it->path()));
+    }
+    return files;
+  }
+
+  fs::path root_, editions_;
+};
+
+bool Contains(const std::string& text, std::string_view part) {
+  return text.find(part) != std::string::npos;
+}
+
+TEST_F(BankDataRun, InstalledPublicEditionServesTodaysBanks) {
+  const Outcome installed =
+      Run("2026-07-01 12:00:00", "--install-bank-data " + Quoted(kPublic2026));
+  ASSERT_EQ(installed.status, 0) << installed.err;
+  EXPECT_TRUE(Contains(installed.out, "Gültig bis:      06.09.2026"));
+  EXPECT_TRUE(fs::exists(editions_ / "blz_2026_06_08.txt"));
+
+  const std::string july = "2026-07-01 12:00:00";
+  // A bank that is new in this edition: the standard rule, said so.
+  Outcome scalable = Run(july, "--iban 70022424 1234567897 --json");
+  ASSERT_EQ(scalable.status, 0) << scalable.err;
+  auto json = nlohmann::json::parse(scalable.out);
+  EXPECT_EQ(json["bankName"], "Scalable Capital Bank");
+  EXPECT_EQ(json["bic"], "SCABDEMMXXX");
+  // 700224241234567897 with "DE00" as 131400: remainder 5, check digits 93.
+  EXPECT_EQ(json["iban"], "DE93700224241234567897");
+  EXPECT_EQ(json["standardRuleAssumed"], true);
+  EXPECT_EQ(json["ruleOrigin"], "assumed");
+  EXPECT_EQ(json["edition"]["validFrom"], "2026-06-08");
+  EXPECT_EQ(json["edition"]["validUntil"], "2026-09-06");
+  EXPECT_EQ(json["edition"]["expired"], false);
+  EXPECT_EQ(json["edition"]["origin"], "installed");
+  EXPECT_EQ(scalable.err, "");
+  scalable = Run(july, "--iban 70022424 1234567897");
+  EXPECT_TRUE(Contains(scalable.out, "die Standardregel wurde angenommen")) << scalable.out;
+
+  // A bank code that is gone, and a bank that changed its method.
+  const Outcome gone = Run(july, "--iban 20050000 1234567897");
+  EXPECT_EQ(gone.status, 2);
+  EXPECT_TRUE(Contains(gone.err, "Bitte geben Sie eine gültige Bankleitzahl ein!"));
+  json = nlohmann::json::parse(Run(july, "--iban 33060592 1234567897 --json").out);
+  EXPECT_EQ(json["checkMethod"], "09");
+  EXPECT_EQ(json["ruleOrigin"], "inherited");
+  EXPECT_EQ(json["edition"]["rulesFrom"], "2024-03-04");
+}
+
+TEST_F(BankDataRun, ValidityOfTheEditionInForceDecidesBatchRuns) {
+  InstallPublic2026();
+  const std::string sample = (fs::path(TALVENOR_TEST_DATA).parent_path().parent_path() /
+                              "examples" / "IBANHIN.txt").string();
+  struct Case {
+    const char* moment;
+    int status;
+  };
+  for (const Case& c : {Case{"2026-07-01 12:00:00", 0}, Case{"2026-09-06 23:59:00", 0},
+                        Case{"2026-09-07 00:00:00", 3}, Case{"2026-09-21 00:00:00", 3}}) {
+    SCOPED_TRACE(c.moment);
+    fs::remove(root_ / "out.txt");
+    const Outcome outcome = Run(c.moment, Quoted(sample) + " out.txt");
+    EXPECT_EQ(outcome.status, c.status) << outcome.err;
+    EXPECT_EQ(fs::exists(root_ / "out.txt"), c.status == 0);
+    if (c.status == 3) {
+      EXPECT_TRUE(Contains(outcome.err, "nur bis zum 06.09.2026 gültig!")) << outcome.err;
+    }
+  }
+  // Single accounts are still answered on expired data, with a warning.
+  const Outcome late = Run("2026-09-21 00:00:00", "--iban 37050198 1234567897 --json");
+  EXPECT_EQ(late.status, 0);
+  EXPECT_EQ(nlohmann::json::parse(late.out)["edition"]["expired"], true);
+  EXPECT_EQ(late.err, "talvenor: Die Daten dieser Applikation waren nur bis zum 06.09.2026 gültig!\n");
+}
+
+TEST_F(BankDataRun, BatchRunCountsRecordsUnderAnAssumedRule) {
+  InstallPublic2026();
+  WriteFile(root_ / "in.csv",
+            "DE;;;;;70022424;1234567897;;;;;\nDE;;;;;70022424;12345;;;;;\n"
+            "DE;;;;;37050198;1234567897;;;;;\n");
+  const Outcome outcome = Run("2026-07-01 12:00:00", "in.csv out.csv");
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_TRUE(Contains(ReadFile(root_ / "out.csv"), "\"SCABDEMMXXX\";\"DE93700224241234567897\";;00"));
+  EXPECT_EQ(outcome.err,
+            "talvenor: 2 Datensätze haben Bankleitzahlen ohne bekannte IBAN-Regel; umgerechnet "
+            "wurde nach der Standardregel.\n");
+  EXPECT_EQ(Run("2026-07-01 12:00:00", "/S in.csv out.csv").err, "");
+}
+
+TEST_F(BankDataRun, OneRunWithAGivenFileAndItsOwnRuleNumbers) {
+  // An extended file: the built-in one with 37050198 moved to rule 0000.
+  std::string extended = ReadFile(fs::path(TALVENOR_TEST_DATA).parent_path().parent_path() /
+                                  "data" / "blz_2024_03_04.txt");
+  for (std::size_t at = extended.find("370501981"); at != std::string::npos;
+       at = extended.find("370501982", at + 1)) {
+    extended.replace(at + 168, 6, "000000");
+  }
+  WriteFile(root_ / "extended.txt", extended);
+  const Outcome outcome = Run("2026-07-01 12:00:00",
+                              "--iban 37050198 1234567897 --json --bank-data extended.txt "
+                              "--valid-from 2026-06-08");
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  const auto json = nlohmann::json::parse(outcome.out);
+  EXPECT_EQ(json["ruleNumber"], 0);
+  EXPECT_EQ(json["ruleOrigin"], "edition");
+  EXPECT_EQ(json["edition"]["origin"], "file");
+  EXPECT_EQ(json["edition"]["lineWidth"], 174);
+  // Nothing was installed by it.
+  EXPECT_FALSE(fs::exists(editions_));
+  // Without a date the file cannot be used.
+  const Outcome undated = Run("2026-07-01 12:00:00", "--iban 37050198 1 --bank-data extended.txt");
+  EXPECT_EQ(undated.status, 2);
+  EXPECT_TRUE(Contains(undated.err, "--valid-from"));
+}
+
+TEST_F(BankDataRun, RefusedInstallsChangeNothingAndExitWithTwo) {
+  InstallPublic2026();
+  const auto before = Installed();
+  WriteFile(root_ / "blz_2026_09_07.txt", ReadFile(kPublic2026).substr(0, 5000));
+  ASSERT_EQ(::mkfifo((root_ / "fifo").c_str(), 0600), 0);
+  struct Case {
+    std::string arguments;
+    const char* expected;
+    std::string prefix;
+  };
+  const Case cases[] = {
+      {"--install-bank-data blz_2026_09_07.txt", "ist keine gültige Bankleitzahlendatei", ""},
+      {"--install-bank-data " + Quoted(root_), "ist keine gewöhnliche Datei", ""},
+      {"--install-bank-data fifo --valid-from 2026-09-07", "ist keine gewöhnliche Datei", ""},
+      {"--install-bank-data missing.txt --valid-from 2026-09-07", "ist nicht vorhanden", ""},
+      {"--install-bank-data " + Quoted(kPublic2026) + " --valid-from 7.9.2026", "kein gültiges Datum", ""},
+      {"--install-bank-data", "needs a value", ""},
+      // A full disk, as a file size limit makes it.
+      {"--install-bank-data " + Quoted(kPublic2026) + " --valid-from 2026-09-07", "Datei zu groß",
+       "ulimit -f 200;"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const Outcome outcome = Run("2026-07-01 12:00:00", c.arguments, c.prefix);
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_TRUE(Contains(outcome.err, c.expected)) << outcome.err;
+    EXPECT_EQ(Installed(), before);
+  }
+}
+
+TEST_F(BankDataRun, ListShowsEveryEditionAndTheOneInForce) {
+  InstallPublic2026();
+  fs::create_directories(root_ / "system" / "talvenor");
+  fs::copy_file(kPublic2026, root_ / "system" / "talvenor" / "blz_2026_09_07.txt");
+  const Outcome list = Run("2026-07-01 12:00:00", "--list-bank-data --json");
+  ASSERT_EQ(list.status, 0) << list.err;
+  const auto json = nlohmann::json::parse(list.out);
+  ASSERT_EQ(json["editions"].size(), 3u);
+  EXPECT_EQ(json["editions"][0]["origin"], "builtin");
+  EXPECT_EQ(json["editions"][0]["validUntil"], "2026-06-07");
+  EXPECT_EQ(json["editions"][1]["inForce"], true);
+  EXPECT_EQ(json["editions"][1]["validUntil"], "2026-09-06");
+  EXPECT_EQ(json["editions"][1]["bankCodes"], 3503);
+  EXPECT_EQ(json["editions"][2]["origin"], "system");
+  EXPECT_EQ(json["editions"][2]["lineWidth"], 168);
+  // From September the system-wide edition is in force.
+  const Outcome text = Run("2026-09-08 12:00:00", "--list-bank-data");
+  EXPECT_TRUE(Contains(text.out, "* 07.09.2026")) << text.out;
+}
+
+}  // namespace

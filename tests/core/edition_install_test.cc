@@ -1,0 +1,140 @@
+// Installing bank-code files: the report, and every refusal leaving the
+// installed editions exactly as they were.
+#include "core/edition_install.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include "core/edition_test_support.h"
+
+namespace talvenor {
+namespace {
+
+using namespace std::chrono;
+using testing::BuiltinWithRule;
+using testing::EditionFolders;
+using testing::PublicEdition2026;
+namespace fs = std::filesystem;
+
+bool Contains(const std::string& text, std::string_view part) {
+  return text.find(part) != std::string::npos;
+}
+
+TEST_F(EditionFolders, InstallReportsValidityWidthAndEveryChange) {
+  const InstallResult result = Install(PublicEdition2026());  // the name carries the date
+  const std::string& report = result.message;
+  EXPECT_EQ(result.storedAt, user_ / "blz_2026_06_08.txt");
+  EXPECT_EQ(test_support::ReadFile(result.storedAt), test_support::ReadFile(PublicEdition2026()));
+  EXPECT_TRUE(result.warnings.empty());
+  for (const char* part : {
+           "Gültig ab:       08.06.2026", "Gültig bis:      06.09.2026",
+           "Zeilenbreite:    168 Zeichen (öffentliche Datei ohne IBAN-Regeln; die Regeln stammen "
+           "aus der Ausgabe vom 04.03.2024)",
+           "Bankleitzahlen:  3503", "Diese Ausgabe ist ab sofort in Kraft.",
+           "Änderungen gegenüber der bisher geltenden Ausgabe vom 04.03.2024 (eingebaut):",
+           // Counted independently with awk over both files' main lines.
+           "Neue Bankleitzahlen (10):", "    70022424  Scalable Capital Bank\n",
+           "Entfallene Bankleitzahlen (51):", "    20050000  Hamburg Commercial Bank\n",
+           "Geänderte Prüfzifferberechnungsmethode (10):", "    33060592  51 → 09\n",
+           "Geänderter BIC (4):", "    50127700  PAYODE22XXX → PAYODEF2XXX\n",
+           "Keine IBAN-Regel bekannt, die Standardregel wird angenommen (10 Bankleitzahlen):",
+       }) {
+    EXPECT_TRUE(Contains(report, part)) << part << "\n---\n" << report;
+  }
+  // The built-in edition has rule numbers: nothing to say about rules.
+  EXPECT_FALSE(Contains(report, "Geänderte IBAN-Regel"));
+}
+
+TEST_F(EditionFolders, SameStartDateReplacesAndOffScheduleDatesWarn) {
+  Install(PublicEdition2026(), "2026-06-08");
+  const InstallResult again =
+      Install(Scratch("extended.txt", BuiltinWithRule("37050198", "000000")), "2026-06-08");
+  EXPECT_TRUE(Contains(again.message, "Sie ersetzt die bisher installierte Ausgabe vom 08.06.2026."));
+  // Compared with the public edition it replaces, which took rule 0007.
+  EXPECT_TRUE(Contains(again.message, "Geänderte IBAN-Regel (1):\n    37050198  0007 00 → 0000 00"))
+      << again.message;
+  EXPECT_EQ(test_support::ReadFile(user_ / "blz_2026_06_08.txt"),
+            BuiltinWithRule("37050198", "000000"));
+
+  const InstallResult early = Install(Scratch("aktuell.txt", test_support::ReadFile(PublicEdition2026())),
+                                      "2026-06-10");
+  ASSERT_EQ(early.warnings.size(), 1u);
+  EXPECT_TRUE(Contains(early.warnings[0], "Der 10.06.2026 ist kein planmäßiger Termin"));
+  // A date in the name that --valid-from overrides is said to be overridden.
+  const InstallResult named = Install(Scratch("blz_2026_09_07.txt",
+                                              test_support::ReadFile(PublicEdition2026())),
+                                      "2026-12-07");
+  EXPECT_TRUE(Contains(named.warnings.at(0), "Der Dateiname nennt den 07.09.2026"));
+  EXPECT_TRUE(Contains(named.message, "Diese Ausgabe tritt am 07.12.2026 in Kraft"));
+  EXPECT_TRUE(fs::exists(user_ / "blz_2026_12_07.txt"));
+  EXPECT_FALSE(fs::exists(user_ / "blz_2026_09_07.txt"));
+}
+
+TEST_F(EditionFolders, EveryRefusalLeavesTheInstalledEditionsAsTheyWere) {
+  Install(PublicEdition2026(), "2026-06-08");
+  const auto before = UserFiles();
+  const std::string good = test_support::ReadFile(PublicEdition2026());
+  const fs::path fifo = root_ / "scratch" / "fifo.txt";
+  fs::create_directories(fifo.parent_path());
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+
+  struct Case {
+    const char* what;
+    fs::path file;
+    std::optional<std::string> validFrom;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"no date", Scratch("blz-aktuell.txt", good), std::nullopt, "--valid-from JJJJ-MM-TT"},
+      {"malformed date", Scratch("a.txt", good), "08.06.2026", "kein gültiges Datum"},
+      {"impossible date", Scratch("b.txt", good), "2026-02-30", "kein gültiges Datum"},
+      {"empty file", Scratch("c.txt", ""), "2026-09-07", "Die Datei ist leer."},
+      {"truncated", Scratch("d.txt", good.substr(0, good.size() - 60)), "2026-09-07",
+       "Zeile 13877 hat 110 Zeichen"},
+      {"one bad field", Scratch("e.txt", good.substr(0, 150) + "x" + good.substr(151)),
+       "2026-09-07", "Zeile 1, Feld „Prüfzifferberechnungsmethode“"},
+      {"mixed widths", Scratch("f.txt", good + std::string(BuiltinEditionText().substr(0, 176))),
+       "2026-09-07", "Zeile 13878 hat 174 Zeichen, die erste Zeile 168"},
+      {"missing", root_ / "nothing.txt", "2026-09-07", "ist nicht vorhanden"},
+      {"folder", root_, "2026-09-07", "ist keine gewöhnliche Datei"},
+      {"FIFO", fifo, "2026-09-07", "ist keine gewöhnliche Datei"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const InstallResult result =
+        InstallEdition(InstallRequest{c.file, c.validFrom, user_, year{2026} / July / 1},
+                       Catalogue());
+    EXPECT_FALSE(result.installed);
+    EXPECT_TRUE(Contains(result.message, c.expected)) << result.message;
+    EXPECT_TRUE(Contains(result.message, "Es wurde nichts installiert."));
+    EXPECT_EQ(UserFiles(), before);
+  }
+}
+
+TEST_F(EditionFolders, FailedWriteLeavesNothingBehind) {
+  Install(PublicEdition2026(), "2026-06-08");
+  const auto before = UserFiles();
+  // A file size limit below the file's size makes the copy fail half-way,
+  // as a full disk would.
+  struct rlimit saved {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = saved;
+  small.rlim_cur = 100000;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const InstallResult result = InstallEdition(
+      InstallRequest{PublicEdition2026(), "2026-09-07", user_, year{2026} / July / 1}, Catalogue());
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previousHandler);
+  EXPECT_FALSE(result.installed);
+  EXPECT_TRUE(Contains(result.message, "kann nicht in")) << result.message;
+  EXPECT_TRUE(Contains(result.message, "Datei zu groß")) << result.message;
+  EXPECT_EQ(UserFiles(), before);  // no temporary file either
+}
+
+}  // namespace
+}  // namespace talvenor
