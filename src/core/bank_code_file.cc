@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <span>
 
 namespace talvenor {
@@ -110,6 +111,32 @@ std::string CheckFields(std::string_view line, std::size_t n, bool extended) {
   return {};
 }
 
+bool IsControl(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
+
+// Whether `line` holds a control character. Written without an early exit
+// so that the compiler checks many bytes at once: every line of every file
+// passes through here at each start of the program.
+bool HasControlCharacter(std::string_view line) {
+  // Eight bytes at a time: a byte below 0x20 (or equal to 0x7F, after the
+  // exclusive or) sets its high bit in `below`; bytes of 0x80 and more
+  // never do.
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+  std::size_t i = 0;
+  for (; i + 8 <= line.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, line.data() + i, 8);
+    const std::uint64_t below = (word - kOnes * 0x20) & ~word & kHigh;
+    const std::uint64_t del = word ^ (kOnes * 0x7F);
+    const std::uint64_t isDel = (del - kOnes) & ~del & kHigh;
+    if ((below | isDel) != 0) return true;
+  }
+  for (; i < line.size(); ++i) {
+    if (IsControl(line[i])) return true;
+  }
+  return false;
+}
+
 // A line of the file, as far as grouping needs it.
 struct LineRef {
   std::uint32_t bankCode;
@@ -141,10 +168,8 @@ bool SplitAndCheck(std::string_view text, std::vector<LineRef>& lines, int& widt
               std::to_string(width) + ".";
       return false;
     }
-    const auto control = std::find_if(line.begin(), line.end(), [](char c) {
-      return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-    });
-    if (control != line.end()) {
+    if (HasControlCharacter(line)) {
+      const auto control = std::find_if(line.begin(), line.end(), IsControl);
       error = LineText(number) + " enthält in Spalte " +
               std::to_string(control - line.begin() + 1) + " ein Steuerzeichen (" +
               Shown(std::string_view(&*control, 1)) + ").";
@@ -210,6 +235,30 @@ std::string Latin1ToUtf8(std::string_view latin1) {
     }
   }
   return utf8;
+}
+
+std::vector<RuleNumber> RuleNumbersOf(const BankCodeFile& file) {
+  std::vector<RuleNumber> rules;
+  rules.reserve(file.records.size());
+  for (const BlzInfoIBAN& record : file.records) rules.push_back({record.bankCode(), record.ibanRule()});
+  return rules;
+}
+
+std::vector<RuleNumber> ReadRuleNumbersOfCheckedFile(std::string_view text) {
+  std::vector<RuleNumber> rules;
+  rules.reserve(text.size() / (kExtendedLineWidth * 3));
+  while (text.size() >= static_cast<std::size_t>(kExtendedLineWidth)) {
+    const std::string_view line = text.substr(0, kExtendedLineWidth);
+    if (Take(line, kFeature) == "1" && Take(line, kChangeMark) != "D") {
+      rules.push_back({Number(Take(line, kBankCode)), static_cast<int>(Number(Take(line, kIbanRule)))});
+    }
+    const std::size_t end = text.find('\n', kExtendedLineWidth);
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end + 1);
+  }
+  std::sort(rules.begin(), rules.end(),
+            [](const RuleNumber& a, const RuleNumber& b) { return a.bankCode < b.bankCode; });
+  return rules;
 }
 
 bool ReadBankCodeFile(std::string_view text, BankCodeFile& file, std::string& error) {

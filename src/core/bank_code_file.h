@@ -17,6 +17,7 @@
 #ifndef TALVENOR_CORE_BANK_CODE_FILE_H_
 #define TALVENOR_CORE_BANK_CODE_FILE_H_
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +46,22 @@ struct BankCodeFile {
 // number that is not all digits, control characters, a second main line
 // for a bank code, or branch lines without a main line.
 bool ReadBankCodeFile(std::string_view text, BankCodeFile& file, std::string& error);
+
+// A bank code's IBAN rule number, as an extended file names it.
+struct RuleNumber {
+  std::uint32_t bankCode;
+  int rule;
+};
+
+// The rule numbers of the banks in `file`, ascending by bank code.
+// REQUIRES: file.hasRuleNumbers().
+std::vector<RuleNumber> RuleNumbersOf(const BankCodeFile& file);
+
+// The rule numbers of the banks of an extended file that is known to be
+// well-formed (the one built into the program), ascending, read without
+// checking and without building records: a fraction of ReadBankCodeFile's
+// work, for starts that need only the rules.
+std::vector<RuleNumber> ReadRuleNumbersOfCheckedFile(std::string_view text);
 
 // Latin-1 text as UTF-8.
 std::string Latin1ToUtf8(std::string_view latin1);

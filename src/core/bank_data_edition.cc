@@ -120,7 +120,7 @@ int PeekLineWidth(const EditionSource& source) {
 }
 
 BankDataEdition MakeEdition(const EditionSource& source, BankCodeFile file,
-                            const BankDirectory* rules, std::optional<Date> rulesFrom) {
+                            const std::vector<RuleNumber>* rules, std::optional<Date> rulesFrom) {
   BankDataEdition edition;
   edition.source = source;
   edition.lineWidth = file.lineWidth;
@@ -129,9 +129,14 @@ BankDataEdition MakeEdition(const EditionSource& source, BankCodeFile file,
     edition.rulesFrom = rulesFrom;
     origins.reserve(file.records.size());
     for (BlzInfoIBAN& record : file.records) {
-      const BlzInfoIBAN* known = rules != nullptr ? rules->Lookup(record.bankCode()) : nullptr;
-      if (known != nullptr) {
-        record.SetIbanRule(known->ibanRule());
+      const auto known =
+          rules == nullptr ? std::vector<RuleNumber>::const_iterator{}
+                           : std::lower_bound(rules->begin(), rules->end(), record.bankCode(),
+                                              [](const RuleNumber& r, std::uint32_t code) {
+                                                return r.bankCode < code;
+                                              });
+      if (rules != nullptr && known != rules->end() && known->bankCode == record.bankCode()) {
+        record.SetIbanRule(known->rule);
         origins.push_back(RuleOrigin::kInherited);
       } else {
         origins.push_back(RuleOrigin::kAssumed);

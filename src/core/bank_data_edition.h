@@ -75,12 +75,11 @@ bool ReadEditionFile(const EditionSource& source, BankCodeFile& file, std::strin
 int PeekLineWidth(const EditionSource& source);
 
 // Builds an edition from its checked file. A public file's banks take the
-// rule numbers of `rules` (an extended edition's directory, which started
-// on `rulesFrom`); banks missing there get the standard rule, assumed.
-// `validUntil` is left for the caller to set.
-// REQUIRES: file.hasRuleNumbers(), or `rules` is not null.
+// rule numbers of `rules` (ascending; those of an extended edition which
+// started on `rulesFrom`); banks missing there get the standard rule,
+// assumed. `validUntil` is left for the caller to set.
 BankDataEdition MakeEdition(const EditionSource& source, BankCodeFile file,
-                            const BankDirectory* rules, std::optional<Date> rulesFrom);
+                            const std::vector<RuleNumber>* rules, std::optional<Date> rulesFrom);
 
 }  // namespace talvenor
 

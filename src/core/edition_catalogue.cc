@@ -85,40 +85,44 @@ const EditionSource* EditionCatalogue::Find(Date validFrom) const {
   return nullptr;
 }
 
-std::unique_ptr<BankDataEdition> EditionCatalogue::LoadRuleSource(
-    const EditionSource& source, std::vector<std::string>& warnings) const {
-  // Newest first: the newest edition with rule numbers that is not later
-  // than `source`; the built-in edition always has them.
-  std::vector<EditionSource> candidates;
+std::vector<RuleNumber> EditionCatalogue::LoadRuleSource(const EditionSource& source,
+                                                         Date& rulesFrom,
+                                                         std::vector<std::string>& warnings) const {
+  // Newest first: the newest installed edition with rule numbers that is
+  // not later than `source`; else the built-in edition, which always has
+  // them.
   for (auto it = editions_.rbegin(); it != editions_.rend(); ++it) {
-    if (it->origin != EditionOrigin::kBuiltIn &&
-        sys_days(it->validFrom) <= sys_days(source.validFrom) && it->path != source.path &&
-        PeekLineWidth(*it) == kExtendedLineWidth) {
-      candidates.push_back(*it);
-    }
-  }
-  candidates.push_back(BuiltInSource());
-  for (const EditionSource& candidate : candidates) {
-    BankCodeFile extended;
-    std::string fault;
-    if (!ReadEditionFile(candidate, extended, fault) || !extended.hasRuleNumbers()) {
-      if (!fault.empty()) warnings.push_back(fault);
+    if (it->origin == EditionOrigin::kBuiltIn ||
+        sys_days(it->validFrom) > sys_days(source.validFrom) || it->path == source.path ||
+        PeekLineWidth(*it) != kExtendedLineWidth) {
       continue;
     }
-    return std::make_unique<BankDataEdition>(
-        MakeEdition(candidate, std::move(extended), nullptr, {}));
+    BankCodeFile extended;
+    std::string fault;
+    if (!ReadEditionFile(*it, extended, fault)) {
+      warnings.push_back(fault);
+      continue;
+    }
+    if (!extended.hasRuleNumbers()) continue;
+    rulesFrom = it->validFrom;
+    return RuleNumbersOf(extended);
   }
-  return nullptr;
+  rulesFrom = BuiltinDataValidFrom;
+  return ReadRuleNumbersOfCheckedFile(BuiltinEditionText());
 }
 
 std::unique_ptr<BankDataEdition> EditionCatalogue::Build(const EditionSource& source,
                                                          BankCodeFile file,
                                                          std::vector<std::string>& warnings) const {
-  std::unique_ptr<BankDataEdition> rules;
-  if (!file.hasRuleNumbers()) rules = LoadRuleSource(source, warnings);
-  auto edition = std::make_unique<BankDataEdition>(MakeEdition(
-      source, std::move(file), rules ? &rules->directory : nullptr,
-      rules ? std::optional<Date>(rules->source.validFrom) : std::nullopt));
+  std::vector<RuleNumber> rules;
+  std::optional<Date> rulesFrom;
+  if (!file.hasRuleNumbers()) {
+    Date from{};
+    rules = LoadRuleSource(source, from, warnings);
+    rulesFrom = from;
+  }
+  auto edition = std::make_unique<BankDataEdition>(
+      MakeEdition(source, std::move(file), rulesFrom ? &rules : nullptr, rulesFrom));
   edition->validUntil = ValidUntil(source);
   return edition;
 }

@@ -64,8 +64,10 @@ class EditionCatalogue {
                                                std::vector<std::string>& warnings) const;
 
  private:
-  std::unique_ptr<BankDataEdition> LoadRuleSource(const EditionSource& source,
-                                                  std::vector<std::string>& warnings) const;
+  // The rule numbers for a public edition starting like `source`, and the
+  // start of the edition they come from.
+  std::vector<RuleNumber> LoadRuleSource(const EditionSource& source, Date& rulesFrom,
+                                         std::vector<std::string>& warnings) const;
 
   std::vector<EditionSource> editions_;
   std::vector<EditionSource> hidden_;

@@ -154,3 +154,24 @@ TEST(BuiltinDirectory, ValidFromFourthOfMarchUntilSecondOfJune2024) {
 
 }  // namespace
 }  // namespace talvenor
+
+namespace talvenor {
+namespace {
+
+// The quick reading of rule numbers, used when a public edition takes the
+// built-in rules at every start, agrees with the full reading.
+TEST(BuiltinDirectory, QuickRuleNumbersMatchTheFullReading) {
+  BankCodeFile file;
+  std::string error;
+  ASSERT_TRUE(ReadBankCodeFile(BuiltinEditionText(), file, error));
+  const std::vector<RuleNumber> quick = ReadRuleNumbersOfCheckedFile(BuiltinEditionText());
+  const std::vector<RuleNumber> full = RuleNumbersOf(file);
+  ASSERT_EQ(quick.size(), full.size());
+  for (std::size_t i = 0; i < quick.size(); ++i) {
+    EXPECT_EQ(quick[i].bankCode, full[i].bankCode);
+    EXPECT_EQ(quick[i].rule, full[i].rule) << quick[i].bankCode;
+  }
+}
+
+}  // namespace
+}  // namespace talvenor
