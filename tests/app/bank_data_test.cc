@@ -232,6 +232,41 @@ TEST_F(BankDataRun, RefusedInstallsChangeNothingAndExitWithTwo) {
   }
 }
 
+// The central bank announces new check-digit methods months ahead; a bank
+// that uses one this program does not know yet is listed at install and
+// its accounts are called not checkable, never invalid.
+TEST_F(BankDataRun, MethodTheProgramDoesNotHandleIsReportedNotFailed) {
+  std::string text = ReadFile(kPublic2026);
+  for (std::size_t at = text.find("370501981"); at != std::string::npos;
+       at = text.find("370501982", at + 1)) {
+    text.replace(at + 150, 2, "F1");
+  }
+  WriteFile(root_ / "blz_2026_06_08.txt", text);
+  const Outcome installed = Run("2026-07-01 12:00:00", "--install-bank-data blz_2026_06_08.txt");
+  ASSERT_EQ(installed.status, 0) << installed.err;
+  EXPECT_TRUE(Contains(installed.out,
+                       "Prüfzifferberechnungsmethode von Talvenor nicht unterstützt, Kontonummern "
+                       "werden nicht geprüft (1 Bankleitzahlen):\n    37050198  Methode F1  "
+                       "Sparkasse KölnBonn\n"))
+      << installed.out;
+
+  // 1234567890 fails method 00, the bank's former one; unchecked it is not
+  // called invalid. 370501981234567890 with "DE00": remainder 5, 98 - 5 = 93.
+  const auto json = nlohmann::json::parse(
+      Run("2026-07-01 12:00:00", "--iban 37050198 1234567890 --json").out);
+  EXPECT_EQ(json["verdict"], "Kontonummer nicht prüfbar.");
+  EXPECT_EQ(json["accountChecked"], false);
+  EXPECT_EQ(json["resultCode"], 0);
+  EXPECT_EQ(json["iban"], "DE93370501981234567890");
+
+  WriteFile(root_ / "in.csv", "DE;;;;;37050198;1234567890;;;;;\n");
+  const Outcome batch = Run("2026-07-01 12:00:00", "in.csv out.csv");
+  EXPECT_EQ(batch.status, 0);
+  EXPECT_TRUE(Contains(batch.err, "1 Datensatz gehört zu einer Bank, deren "
+                                  "Prüfzifferberechnungsmethode Talvenor nicht unterstützt"))
+      << batch.err;
+}
+
 TEST_F(BankDataRun, ListShowsEveryEditionAndTheOneInForce) {
   InstallPublic2026();
   fs::create_directories(root_ / "system" / "talvenor");
