@@ -97,6 +97,18 @@ int CQuorinApp::InitInstance(const std::vector<std::string>& arguments,
     return kExitUsage;
   }
 
+  // A person at the window reads no stderr: what was said about the bank
+  // data (a damaged edition passed over, say) is shown before anything else.
+  if (!batchMode && !bankData_.warnings().empty()) {
+    std::string text;
+    for (const std::string& warning : bankData_.warnings()) {
+      if (!text.empty()) text += "\n\n";
+      text += warning;
+    }
+    StartWindowSystem();
+    Ui().ShowMessage(text);
+  }
+
   // 12. An expired data set: a batch run ends at once; a person is told.
   if (const std::optional<ExpiryNotice> notice =
           ExpiryNoticeFor(days, bankData_.DataValidUntil())) {

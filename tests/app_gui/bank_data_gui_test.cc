@@ -59,6 +59,20 @@ TEST_F(BankDataWindow, ExpiryFollowsTheInstalledEdition) {
   EXPECT_EQ(dialogsRun_, 0);
 }
 
+TEST_F(BankDataWindow, DamagedEditionIsShownBeforeTheExpiryItCauses) {
+  InstallPublic2026();
+  const fs::path stored = Editions() / "blz_2026_06_08.txt";
+  fs::resize_file(stored, fs::file_size(stored) - 50);
+  EXPECT_EQ(Start(At(year{2026} / July / 1)), kExitExpired);
+  ASSERT_EQ(ui_.messages.size(), 2u);
+  EXPECT_NE(ui_.messages[0].text.find("ist fehlerhaft und wird nicht verwendet"), std::string::npos);
+  EXPECT_NE(ui_.messages[0].text.find("Stattdessen wird die Ausgabe vom 04.03.2024"),
+            std::string::npos);
+  // The built-in edition then ends where the damaged one would have begun.
+  EXPECT_TRUE(ui_.messages[1].text.starts_with(
+      "Die Daten dieser Applikation waren nur bis zum 07.06.2026 gültig!"));
+}
+
 TEST_F(BankDataWindow, AboutBoxShowsTheEditionInForce) {
   InstallPublic2026();
   platform::ScopedClockOverride clock(LocalDateTime{year{2026} / July / 1});
