@@ -80,7 +80,6 @@ CAboutDlg::CAboutDlg(CQuorinApp& app, QWidget* parent) : QDialog(parent), app_(a
   okButton->setDefault(true);
   auto* licenceButton = new QPushButton("Lizenzbestimmungen", this);
   licenceButton->setObjectName("licence");
-  licenceButton->setAutoDefault(false);
 
   auto* texts = new QVBoxLayout;
   texts->addWidget(versionLabel);
@@ -105,6 +104,10 @@ CAboutDlg::CAboutDlg(CQuorinApp& app, QWidget* parent) : QDialog(parent), app_(a
   layout->addSpacing(8);
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
+
+  // Tab runs top to bottom, left to right: the check box, then the buttons.
+  QWidget::setTabOrder(noUpdateBox_, licenceButton);
+  QWidget::setTabOrder(licenceButton, okButton);
 
   connect(okButton, &QPushButton::clicked, this, &CAboutDlg::accept);
   connect(licenceButton, &QPushButton::clicked, this, &CAboutDlg::OnLicence);

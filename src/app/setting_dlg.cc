@@ -43,7 +43,6 @@ CSetting::CSetting(UserInterface& ui, QWidget* parent) : QDialog(parent), ui_(ui
   pathField_->setMinimumWidth(pathField_->fontMetrics().horizontalAdvance('x') * 40);
   auto* browseButton = new QPushButton("...", this);
   browseButton->setObjectName("browse");
-  browseButton->setAutoDefault(false);
   browseButton->setMaximumWidth(browseButton->fontMetrics().horizontalAdvance("...") * 3 + 16);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Cancel)->setText("Abbrechen");
