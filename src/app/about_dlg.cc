@@ -123,7 +123,11 @@ void CAboutDlg::OnLicence() {
                           " ist nicht vorhanden!\nBitte prüfen Sie Ihre Installation.");
     return;
   }
-  app_.Ui().OpenFile(licence);
+  if (!app_.Ui().OpenFile(licence)) {
+    app_.Ui().ShowMessage("Lizenzdatei " + licence.string() +
+                          " kann nicht angezeigt werden!\nBitte öffnen Sie die Datei mit einem "
+                          "Texteditor.");
+  }
 }
 
 void CAboutDlg::accept() {
