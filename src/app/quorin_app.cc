@@ -13,6 +13,7 @@
 
 #include "app/batch_command.h"
 #include "app/data_validity.h"
+#include "app/display_check.h"
 #include "app/dlghaft.h"
 #include "app/mycomand_info.h"
 #include "app/program_version.h"
@@ -79,10 +80,11 @@ int CQuorinApp::InitInstance(const std::vector<std::string>& arguments) {
     if (!batchMode && commandInfo.silent) return kExitFailed;
   }
 
-  if (!batchMode && !CanOpenWindows()) {
-    std::cerr << "talvenor: no display for the main dialog (see talvenor --help for the "
-                 "command-line use)\n";
-    return kExitUsage;
+  if (!batchMode) {
+    if (const std::string problem = WindowSystemProblem(); !problem.empty()) {
+      std::cerr << "talvenor: " << problem << " (see talvenor --help for the command-line use)\n";
+      return kExitUsage;
+    }
   }
 
   // 12. An expired data set: a batch run ends at once; a person is told.
@@ -125,14 +127,10 @@ int CQuorinApp::RunInteractive(const std::vector<std::string>& parameters) {
 
 void CQuorinApp::RunMainDialog(CQuorinDlg& dialog) { dialog.exec(); }
 
-bool CQuorinApp::CanOpenWindows() const {
-  // Without a display Qt would end the process with an abort.
-  if (seams_.ui != nullptr || QApplication::instance() != nullptr) return true;
-  for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-    const char* value = std::getenv(variable);
-    if (value != nullptr && *value != '\0') return true;
-  }
-  return false;
+std::string CQuorinApp::WindowSystemProblem() const {
+  // Without a window system Qt would end the process with an abort.
+  if (seams_.ui != nullptr || QApplication::instance() != nullptr) return {};
+  return app::WindowSystemProblem(argc_, argv_);
 }
 
 void CQuorinApp::StartWindowSystem() {
