@@ -13,7 +13,6 @@
 
 #include "app/data_validity.h"
 #include "app/quorin_app.h"
-#include "app/screenshot_hook.h"
 #include "platform/user_settings.h"
 
 namespace talvenor::app {
@@ -54,6 +53,7 @@ CAboutDlg::CAboutDlg(CQuorinApp& app, QWidget* parent) : QDialog(parent), app_(a
   updateCheck_ = platform::UserSettings().GetInt(platform::kSettingsSection,
                                                  platform::kSettingUpdate, 1);
 
+  setObjectName("about_box");
   setWindowTitle(ToQt(AboutCaption(kAboutMenuText, productName_)));
 
   auto* iconLabel = new QLabel(this);
@@ -111,7 +111,6 @@ CAboutDlg::CAboutDlg(CQuorinApp& app, QWidget* parent) : QDialog(parent), app_(a
 
   connect(okButton, &QPushButton::clicked, this, &CAboutDlg::accept);
   connect(licenceButton, &QPushButton::clicked, this, &CAboutDlg::OnLicence);
-  GrabWhenShown(this, "about", [this] { reject(); });
 }
 
 void CAboutDlg::OnLicence() {

@@ -18,6 +18,7 @@
 #include "app/mycomand_info.h"
 #include "app/program_version.h"
 #include "app/quorin_dlg.h"
+#include "app/screenshot_hook.h"
 #include "core/builtin_directory.h"
 #include "platform/program_folder.h"
 #include "platform/user_settings.h"
@@ -145,6 +146,7 @@ void CQuorinApp::StartWindowSystem() {
     if (QFile::exists(":/talvenor/talvenor.svg")) {
       QApplication::setWindowIcon(QIcon(":/talvenor/talvenor.svg"));
     }
+    InstallScreenshotHook();  // only for tools/screenshots.sh
   }
   if (seams_.ui == nullptr && !qtUi_) qtUi_ = std::make_unique<QtUserInterface>();
 }

@@ -13,7 +13,6 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QShortcut>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <filesystem>
 #include <initializer_list>
@@ -23,6 +22,7 @@
 #include "app/dlghaft.h"
 #include "app/quorin_app.h"
 #include "app/screenshot_hook.h"
+#include "app/screenshot_tour.h"
 #include "app/setting_dlg.h"
 #include "app/update_check.h"
 #include "batch/convert_file.h"
@@ -77,6 +77,7 @@ CQuorinDlg::CQuorinDlg(CQuorinApp& app, QWidget* parent) : QDialog(parent), app_
   if (QFile::exists(":/talvenor/talvenor.svg")) setWindowIcon(QIcon(":/talvenor/talvenor.svg"));
   BuildControls();
   WriteFields();
+  LeaveToTour(this);  // only for tools/screenshots.sh
 }
 
 void CQuorinDlg::BuildControls() {
@@ -323,22 +324,7 @@ void CQuorinDlg::OnDisclaimer() {
     reject();
     return;
   }
-  if (ScreenshotsWanted()) RunScreenshotTour();
-}
-
-// Developer aid for tools/screenshots.sh: shows a result, takes the main
-// dialog's picture, opens the other dialogs (each takes its own picture and
-// closes) and ends.
-void CQuorinDlg::RunScreenshotTour() {
-  bankCodeField_->setText("37050198");
-  accountField_->setText("1234567897");
-  OnOK();
-  QTimer::singleShot(300, this, [this] {
-    grab().save(QString::fromLocal8Bit(qgetenv("TALVENOR_SCREENSHOT_DIR")) + "/main.png");
-    OnSettings();
-    OnAbout();
-    reject();
-  });
+  if (ScreenshotsWanted()) RunScreenshotTour(*this, app_);
 }
 
 }  // namespace talvenor::app

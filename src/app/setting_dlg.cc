@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/screenshot_hook.h"
 #include "app/user_interface.h"
 #include "platform/user_settings.h"
 
@@ -30,6 +29,7 @@ CSetting::CSetting(UserInterface& ui, QWidget* parent) : QDialog(parent), ui_(ui
   group_ = settings.GetInt(kSettingsSection, kSettingGroup, 0) != 0 ? 1 : 0;
   path_ = settings.GetString(kSettingsSection, kSettingPath, "");
 
+  setObjectName("settings_dialog");
   setWindowTitle("Einstellungen");
   groupBox_ = new QCheckBox("IBANRUECK pro Institutsgruppe erzeugen.", this);
   groupBox_->setObjectName("group");
@@ -66,7 +66,6 @@ CSetting::CSetting(UserInterface& ui, QWidget* parent) : QDialog(parent), ui_(ui
 
   groupBox_->setChecked(group_ != 0);
   pathField_->setText(QString::fromStdString(path_));
-  GrabWhenShown(this, "settings", [this] { reject(); });
 }
 
 void CSetting::OnBrowse() {
