@@ -81,7 +81,8 @@ for _ in $(seq 100); do [ -e "$work/wm-ready" ] && break; sleep 0.1; done
 # The stand-in update server names a newer version; a proxy in front of it
 # asks for credentials. Its certificate is made valid at the program's dates.
 server_script=$root/tests/app/update_server.py
-"$faketime" "2024-05-01 00:00:00" openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 60 \
+"$faketime" "2024-05-01 00:00:00" openssl req -x509 -newkey ec \
+  -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 60 \
   -subj /CN=localhost -addext subjectAltName=DNS:localhost \
   -keyout "$work/server.key" -out "$work/server.pem" >/dev/null 2>&1
 python3 "$server_script" --mode https --cert "$work/server.pem" --key "$work/server.key" \

@@ -77,7 +77,9 @@ std::string WhatCannotBeOpened() {
   if (!wayland.empty() && (platform.empty() || StartsWith(platform, "wayland"))) {
     return "the Wayland display \"" + Printable(wayland) + "\" cannot be opened";
   }
-  if (!platform.empty()) return "the window system \"" + Printable(platform) + "\" cannot be started";
+  if (!platform.empty()) {
+    return "the window system \"" + Printable(platform) + "\" cannot be started";
+  }
   return "no display can be opened";
 }
 

@@ -131,8 +131,9 @@ class ModalWatcher : public QObject {
     const QRect inner = shown->geometry();
     const bool framed = frame.top() < inner.top() && frame.contains(inner) && frame == before;
     if (!framed && waited < 30 && QGuiApplication::platformName() == "xcb") {
-      QTimer::singleShot(100, this,
-                         [this, shown, waited, frame] { PictureAndClose(shown, waited + 1, frame); });
+      QTimer::singleShot(100, this, [this, shown, waited, frame] {
+        PictureAndClose(shown, waited + 1, frame);
+      });
       return;
     }
     TakeScreenshot(shown, KindOf(shown));
@@ -171,7 +172,8 @@ void TakeScreenshot(QWidget* window, const QString& kind, const QRect& extra) {
   if (!extra.isEmpty()) area = area.united(extra);
   QPixmap picture;
   if (QScreen* screen = window->screen()) {
-    const QRect shown = area.intersected(screen->geometry()).translated(-screen->geometry().topLeft());
+    const QRect screenArea = screen->geometry();
+    const QRect shown = area.intersected(screenArea).translated(-screenArea.topLeft());
     if (!shown.isEmpty()) {
       picture = screen->grabWindow(0, shown.x(), shown.y(), shown.width(), shown.height());
     }

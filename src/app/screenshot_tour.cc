@@ -24,6 +24,11 @@ namespace {
 // Time for the window manager and the windows to settle after a step.
 constexpr int kSettleMs = 400;
 
+// A record of the ";"-separated layout, and gzip data whose deflate stream
+// is damaged.
+constexpr const char* kRecord = "DE;;;;;37050198;1234567897;;;;;\n";
+QByteArray DamagedGzip() { return QByteArray("\x1f\x8b\x08\0\0\0\0\0\0\x03xyzxyz", 16); }
+
 // One step: `action` runs a command (modal windows it opens are
 // photographed and closed by the hook); `then`, when given, runs once the
 // screen has settled, to take the main dialog's picture or to go on inside
@@ -86,14 +91,12 @@ std::vector<Step> Tour::Steps() {
        [this] { HelpMenuPicture(); }},
       {"batch_no_file", [this] { ConvertFile(""); }, {}},
       {"browse", [this] { dialog_.OnBrowse(); }, {}},
-      {"batch_done", [this] { ConvertFile(File("IBANHIN.csv", "DE;;;;;37050198;1234567897;;;;;\n")); }, {}},
-      {"batch_unknown_format", [this] { ConvertFile(File("Liste.txt", "\tkeine Datensätze\n")); }, {}},
+      {"batch_done", [this] { ConvertFile(File("IBANHIN.csv", kRecord)); }, {}},
+      {"batch_unknown_format",
+       [this] { ConvertFile(File("Liste.txt", "\tkeine Datensätze\n")); }, {}},
       {"batch_malformed",
-       [this] { ConvertFile(File("Kurz.csv", "DE;;;;;37050198;1234567897;;;;;\nDE;;;;;37050198\n")); },
-       {}},
-      {"batch_damaged_gzip",
-       [this] { ConvertFile(File("IBANHIN.gz", QByteArray("\x1f\x8b\x08\0\0\0\0\0\0\x03xyzxyz", 16))); },
-       {}},
+       [this] { ConvertFile(File("Kurz.csv", QByteArray(kRecord) + "DE;;;;;37050198\n")); }, {}},
+      {"batch_damaged_gzip", [this] { ConvertFile(File("IBANHIN.gz", DamagedGzip())); }, {}},
       {"settings", [this] { dialog_.OnSettings(); }, {}},
       {"settings_folder", [this] { OpenAside(new CSetting(app_.Ui(), &dialog_)); },
        [this] {
@@ -170,7 +173,8 @@ Dialog* Tour::OpenAside(Dialog* dialog) {
 
 void Tour::HelpMenuPicture() {
   auto* bar = dialog_.findChild<QMenuBar*>();
-  QMenu* menu = bar != nullptr && !bar->actions().isEmpty() ? bar->actions().first()->menu() : nullptr;
+  QMenu* menu = nullptr;
+  if (bar != nullptr && !bar->actions().isEmpty()) menu = bar->actions().first()->menu();
   const bool open = menu != nullptr && menu->isVisible();
   TakeScreenshot(&dialog_, "main", open ? menu->frameGeometry() : QRect());
   if (open) menu->close();

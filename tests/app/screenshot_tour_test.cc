@@ -30,7 +30,9 @@ std::pair<unsigned, unsigned> PngSize(const fs::path& file) {
   if (bytes.size() < 24 || bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0) return {0, 0};
   const auto number = [&bytes](std::size_t at) {
     unsigned value = 0;
-    for (std::size_t i = at; i < at + 4; ++i) value = value << 8 | static_cast<unsigned char>(bytes[i]);
+    for (std::size_t i = at; i < at + 4; ++i) {
+      value = value << 8 | static_cast<unsigned char>(bytes[i]);
+    }
     return value;
   };
   return {number(16), number(20)};
