@@ -13,7 +13,6 @@
 
 #include "app/data_validity.h"
 #include "app/quorin_app.h"
-#include "app/screenshot_hook.h"
 #include "platform/user_settings.h"
 
 namespace talvenor::app {
@@ -54,6 +53,7 @@ CAboutDlg::CAboutDlg(CQuorinApp& app, QWidget* parent) : QDialog(parent), app_(a
   updateCheck_ = platform::UserSettings().GetInt(platform::kSettingsSection,
                                                  platform::kSettingUpdate, 1);
 
+  setObjectName("about_box");
   setWindowTitle(ToQt(AboutCaption(kAboutMenuText, productName_)));
 
   auto* iconLabel = new QLabel(this);
@@ -85,7 +85,6 @@ CAboutDlg::CAboutDlg(CQuorinApp& app, QWidget* parent) : QDialog(parent), app_(a
   okButton->setDefault(true);
   auto* licenceButton = new QPushButton("Lizenzbestimmungen", this);
   licenceButton->setObjectName("licence");
-  licenceButton->setAutoDefault(false);
 
   auto* texts = new QVBoxLayout;
   texts->addWidget(versionLabel);
@@ -112,9 +111,12 @@ CAboutDlg::CAboutDlg(CQuorinApp& app, QWidget* parent) : QDialog(parent), app_(a
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
+  // Tab runs top to bottom, left to right: the check box, then the buttons.
+  QWidget::setTabOrder(noUpdateBox_, licenceButton);
+  QWidget::setTabOrder(licenceButton, okButton);
+
   connect(okButton, &QPushButton::clicked, this, &CAboutDlg::accept);
   connect(licenceButton, &QPushButton::clicked, this, &CAboutDlg::OnLicence);
-  GrabWhenShown(this, "about", [this] { reject(); });
 }
 
 void CAboutDlg::OnLicence() {
@@ -126,7 +128,11 @@ void CAboutDlg::OnLicence() {
                           " ist nicht vorhanden!\nBitte prüfen Sie Ihre Installation.");
     return;
   }
-  app_.Ui().OpenFile(licence);
+  if (!app_.Ui().OpenFile(licence)) {
+    app_.Ui().ShowMessage("Lizenzdatei " + licence.string() +
+                          " kann nicht angezeigt werden!\nBitte öffnen Sie die Datei mit einem "
+                          "Texteditor.");
+  }
 }
 
 void CAboutDlg::accept() {

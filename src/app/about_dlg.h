@@ -27,7 +27,8 @@ class CAboutDlg : public QDialog {
  public:
   explicit CAboutDlg(CQuorinApp& app, QWidget* parent = nullptr);
 
-  // "Lizenzbestimmungen": opens the licence-terms text beside the program.
+  // "Lizenzbestimmungen": opens the licence-terms text beside the program;
+  // says so when the file is missing or no program could open it.
   void OnLicence();
   // OK: stores "UPDATE" = 0 when the box is ticked, else 1.
   void accept() override;

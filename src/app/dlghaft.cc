@@ -21,6 +21,7 @@ void LoadBuiltInResources() {
 
 CDlghaft::CDlghaft(QWidget* parent) : QDialog(parent) {
   LoadBuiltInResources();
+  setObjectName("disclaimer");
   setWindowTitle("Haftungsausschluss");
 
   document_ = new QTextBrowser(this);
@@ -49,7 +50,7 @@ CDlghaft::CDlghaft(QWidget* parent) : QDialog(parent) {
 
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  GrabWhenShown(this, "disclaimer", [this] { accept(); });
+  SetScreenshotClosing(this, [this] { accept(); });  // declining would end the program
 }
 
 }  // namespace talvenor::app

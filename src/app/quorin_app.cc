@@ -13,10 +13,12 @@
 
 #include "app/batch_command.h"
 #include "app/data_validity.h"
+#include "app/display_check.h"
 #include "app/dlghaft.h"
 #include "app/mycomand_info.h"
 #include "app/program_version.h"
 #include "app/quorin_dlg.h"
+#include "app/screenshot_hook.h"
 #include "platform/clock.h"
 #include "platform/program_folder.h"
 #include "platform/user_settings.h"
@@ -91,10 +93,11 @@ int CQuorinApp::InitInstance(const std::vector<std::string>& arguments,
     if (!batchMode && commandInfo.silent) return kExitFailed;
   }
 
-  if (!batchMode && !CanOpenWindows()) {
-    std::cerr << "talvenor: no display for the main dialog (see talvenor --help for the "
-                 "command-line use)\n";
-    return kExitUsage;
+  if (!batchMode) {
+    if (const std::string problem = WindowSystemProblem(); !problem.empty()) {
+      std::cerr << "talvenor: " << problem << " (see talvenor --help for the command-line use)\n";
+      return kExitUsage;
+    }
   }
 
   // A person at the window reads no stderr: what was said about the bank
@@ -152,14 +155,10 @@ int CQuorinApp::RunInteractive(const std::vector<std::string>& parameters) {
 
 void CQuorinApp::RunMainDialog(CQuorinDlg& dialog) { dialog.exec(); }
 
-bool CQuorinApp::CanOpenWindows() const {
-  // Without a display Qt would end the process with an abort.
-  if (seams_.ui != nullptr || QApplication::instance() != nullptr) return true;
-  for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-    const char* value = std::getenv(variable);
-    if (value != nullptr && *value != '\0') return true;
-  }
-  return false;
+std::string CQuorinApp::WindowSystemProblem() const {
+  // Without a window system Qt would end the process with an abort.
+  if (seams_.ui != nullptr || QApplication::instance() != nullptr) return {};
+  return app::WindowSystemProblem(argc_, argv_);
 }
 
 void CQuorinApp::StartWindowSystem() {
@@ -174,6 +173,7 @@ void CQuorinApp::StartWindowSystem() {
     if (QFile::exists(":/talvenor/talvenor.svg")) {
       QApplication::setWindowIcon(QIcon(":/talvenor/talvenor.svg"));
     }
+    InstallScreenshotHook();  // only for tools/screenshots.sh
   }
   if (seams_.ui == nullptr && !qtUi_) qtUi_ = std::make_unique<QtUserInterface>();
 }

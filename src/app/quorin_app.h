@@ -13,7 +13,7 @@
 //      input file of a silent two-parameter call does not exist;
 //   2  three or more file parameters (nothing is done), a bank-code file
 //      given for the run cannot be used, or a window is needed but there
-//      is no display;
+//      is no display or it cannot be opened;
 //   3  the data set has expired: a batch run converted nothing, or the
 //      expiry message ended the interactive start.
 #ifndef TALVENOR_APP_QUORIN_APP_H_
@@ -109,8 +109,8 @@ class CQuorinApp {
   virtual void RunMainDialog(CQuorinDlg& dialog);
 
  private:
-  // False when there is evidently no display to show a window on.
-  bool CanOpenWindows() const;
+  // Empty when windows can be shown; otherwise what keeps them from it.
+  std::string WindowSystemProblem() const;
   void StartWindowSystem();
   int RunInteractive(const std::vector<std::string>& parameters);
 

@@ -9,12 +9,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPalette>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QShortcut>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <filesystem>
+#include <initializer_list>
 #include <system_error>
 
 #include "app/about_dlg.h"
@@ -22,6 +23,7 @@
 #include "app/dlghaft.h"
 #include "app/quorin_app.h"
 #include "app/screenshot_hook.h"
+#include "app/screenshot_tour.h"
 #include "app/setting_dlg.h"
 #include "app/update_check.h"
 #include "batch/convert_file.h"
@@ -43,6 +45,27 @@ QLineEdit* DigitsField(int maxDigits, QWidget* parent) {
   return field;
 }
 
+// A read-only field is drawn on the window's background instead of the
+// base colour of edit fields, as read-only edits look on Windows, so it is
+// not taken for an input.
+void ShowAsReadOnly(QLineEdit* field) {
+  field->setReadOnly(true);
+  QPalette palette = field->palette();
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    palette.setBrush(group, QPalette::Base, palette.brush(group, QPalette::Window));
+  }
+  field->setPalette(palette);
+}
+
+// Tab moves through `widgets` in this order.
+void ChainTabOrder(std::initializer_list<QWidget*> widgets) {
+  QWidget* previous = nullptr;
+  for (QWidget* widget : widgets) {
+    if (previous != nullptr) QWidget::setTabOrder(previous, widget);
+    previous = widget;
+  }
+}
+
 QFrame* Separator(QWidget* parent) {
   auto* line = new QFrame(parent);
   line->setFrameShape(QFrame::HLine);
@@ -58,6 +81,7 @@ CQuorinDlg::CQuorinDlg(CQuorinApp& app, QWidget* parent) : QDialog(parent), app_
   if (QFile::exists(":/talvenor/talvenor.svg")) setWindowIcon(QIcon(":/talvenor/talvenor.svg"));
   BuildControls();
   WriteFields();
+  LeaveToTour(this);  // only for tools/screenshots.sh
 }
 
 void CQuorinDlg::BuildControls() {
@@ -76,15 +100,17 @@ void CQuorinDlg::BuildControls() {
   bankNameLabel_->setMinimumWidth(infoWidth);
   verdictLabel_->setMinimumWidth(infoWidth);
   bicField_ = new QLineEdit(this);
-  bicField_->setReadOnly(true);
+  ShowAsReadOnly(bicField_);
   ibanField_ = new QLineEdit(this);
-  ibanField_->setReadOnly(true);
+  ShowAsReadOnly(ibanField_);
   // Wide enough for an IBAN (22 characters) with room to spare.
   ibanField_->setMinimumWidth(ibanField_->fontMetrics().horizontalAdvance('W') * 18);
   inputFileField_ = new QLineEdit(this);
 
   calculateButton_ = new QPushButton("IBAN berechnen", this);
-  calculateButton_->setDefault(true);  // Enter in any field runs the conversion
+  // Enter in an edit field runs the conversion; on a focused button Enter
+  // presses that button (every push button of a dialog is auto-default).
+  calculateButton_->setDefault(true);
   auto* browseButton = new QPushButton("Durchsuchen ...", this);
   auto* createButton = new QPushButton("IBANRUECK Datei", this);
   auto* settingsButton = new QPushButton("Einstellungen", this);
@@ -156,10 +182,11 @@ void CQuorinDlg::BuildControls() {
   connect(settingsButton, &QPushButton::clicked, this, &CQuorinDlg::OnSettings);
   connect(helpButton, &QPushButton::clicked, this, &CQuorinDlg::OnHelp);
   connect(quitButton, &QPushButton::clicked, this, &QDialog::reject);
-  // The other buttons never take over Enter from "IBAN berechnen".
-  for (QPushButton* button : {browseButton, createButton, settingsButton, helpButton, quitButton}) {
-    button->setAutoDefault(false);
-  }
+
+  // Tab follows the controls top to bottom, left to right.
+  ChainTabOrder({bankCodeField_, accountField_, bicField_, ibanField_, calculateButton_,
+                 inputFileField_, browseButton, createButton, settingsButton, helpButton,
+                 quitButton});
 }
 
 void CQuorinDlg::SetInputFile(const std::string& path) {
@@ -310,22 +337,7 @@ void CQuorinDlg::OnDisclaimer() {
     reject();
     return;
   }
-  if (ScreenshotsWanted()) RunScreenshotTour();
-}
-
-// Developer aid for tools/screenshots.sh: shows a result, takes the main
-// dialog's picture, opens the other dialogs (each takes its own picture and
-// closes) and ends.
-void CQuorinDlg::RunScreenshotTour() {
-  bankCodeField_->setText("37050198");
-  accountField_->setText("1234567897");
-  OnOK();
-  QTimer::singleShot(300, this, [this] {
-    grab().save(QString::fromLocal8Bit(qgetenv("TALVENOR_SCREENSHOT_DIR")) + "/main.png");
-    OnSettings();
-    OnAbout();
-    reject();
-  });
+  if (ScreenshotsWanted()) RunScreenshotTour(*this, app_);
 }
 
 }  // namespace talvenor::app

@@ -57,7 +57,6 @@ class CQuorinDlg : public QDialog {
   void ReadFields();
   void WriteFields();
   void SetVerdictEmphasis(bool bold);
-  void RunScreenshotTour();
 
   CQuorinApp& app_;
   std::string updateUrl_;

@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/screenshot_hook.h"
 #include "app/user_interface.h"
 #include "platform/user_settings.h"
 
@@ -30,6 +29,7 @@ CSetting::CSetting(UserInterface& ui, QWidget* parent) : QDialog(parent), ui_(ui
   group_ = settings.GetInt(kSettingsSection, kSettingGroup, 0) != 0 ? 1 : 0;
   path_ = settings.GetString(kSettingsSection, kSettingPath, "");
 
+  setObjectName("settings_dialog");
   setWindowTitle("Einstellungen");
   groupBox_ = new QCheckBox("IBANRUECK pro Institutsgruppe erzeugen.", this);
   groupBox_->setObjectName("group");
@@ -43,7 +43,6 @@ CSetting::CSetting(UserInterface& ui, QWidget* parent) : QDialog(parent), ui_(ui
   pathField_->setMinimumWidth(pathField_->fontMetrics().horizontalAdvance('x') * 40);
   auto* browseButton = new QPushButton("...", this);
   browseButton->setObjectName("browse");
-  browseButton->setAutoDefault(false);
   browseButton->setMaximumWidth(browseButton->fontMetrics().horizontalAdvance("...") * 3 + 16);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Cancel)->setText("Abbrechen");
@@ -67,7 +66,6 @@ CSetting::CSetting(UserInterface& ui, QWidget* parent) : QDialog(parent), ui_(ui
 
   groupBox_->setChecked(group_ != 0);
   pathField_->setText(QString::fromStdString(path_));
-  GrabWhenShown(this, "settings", [this] { reject(); });
 }
 
 void CSetting::OnBrowse() {

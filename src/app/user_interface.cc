@@ -18,8 +18,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/screenshot_hook.h"
-
 namespace talvenor::app {
 namespace {
 
@@ -58,8 +56,6 @@ QMessageBox::StandardButton RunMessageBox(QMessageBox::Icon icon, const std::str
   if (QAbstractButton* yes = box.button(QMessageBox::Yes)) yes->setText("&Ja");
   if (QAbstractButton* no = box.button(QMessageBox::No)) no->setText("&Nein");
   WidenToLongestLine(box, text);
-  static int boxesShown = 0;
-  GrabWhenShown(&box, QString("message%1").arg(++boxesShown), [&box] { box.reject(); });
   box.exec();
   QAbstractButton* clicked = box.clickedButton();
   return clicked != nullptr ? box.standardButton(clicked) : QMessageBox::NoButton;
@@ -156,6 +152,7 @@ bool QtUserInterface::OpenFile(const std::filesystem::path& file) {
 
 bool QtUserInterface::AskProxyCredentials(std::string& user, std::string& password) {
   QDialog dialog(Owner());
+  dialog.setObjectName("proxyCredentials");
   dialog.setWindowTitle(kApplicationTitle);
   auto* userField = new QLineEdit(ToQt(user));
   auto* passwordField = new QLineEdit;

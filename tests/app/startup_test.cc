@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "support/faketime.h"
 
@@ -47,8 +48,11 @@ class StartupProcess : public ::testing::Test {
   // `moment` ("YYYY-MM-DD hh:mm:ss"; empty: the real clock). There is no
   // display, so a run that wrongly wanted a window ends at once (status 2)
   // instead of waiting for a person.
-  Outcome Run(const std::string& moment, const std::string& arguments) {
+  // `environment` adds assignments ("NAME=value ...", shell-quoted).
+  Outcome Run(const std::string& moment, const std::string& arguments,
+              const std::string& environment = "") {
     std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ";
+    command += "-u XDG_SESSION_TYPE " + environment + " ";
     command += "XDG_CONFIG_HOME=" + Quoted(folder_ / "config") + " ";
     if (!moment.empty()) {
       // An AddressSanitizer build would refuse the preloaded faketime library.
@@ -149,6 +153,44 @@ TEST_F(StartupProcess, FailedBatchRunExitsWithOne) {
   EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(outcome.stderrText, "");
   EXPECT_FALSE(fs::exists(output_));
+}
+
+// An X display number that no server on this machine uses.
+std::string UnusedDisplay() {
+  for (int number = 87; number < 200; ++number) {
+    const std::string n = std::to_string(number);
+    if (!fs::exists("/tmp/.X11-unix/X" + n) && !fs::exists("/tmp/.X" + n + "-lock")) {
+      return ":" + n;
+    }
+  }
+  return ":199";
+}
+
+TEST_F(StartupProcess, WindowSystemThatCannotBeReachedGivesOneLine) {
+  const std::string display = UnusedDisplay();
+  struct Case {
+    std::string environment;
+    std::string line;
+  };
+  const std::string tail = " (see talvenor --help for the command-line use)\n";
+  const std::vector<Case> cases = {
+      {"DISPLAY=" + display, "talvenor: the display \"" + display + "\" cannot be opened" + tail},
+      {"QT_QPA_PLATFORM=xcb DISPLAY=" + display,
+       "talvenor: the display \"" + display + "\" cannot be opened" + tail},
+      {"QT_QPA_PLATFORM=xcb", "talvenor: the window system \"xcb\" cannot be started" + tail},
+      // A control character from the environment is shown, not sent.
+      {"DISPLAY=\"$(printf '" + display + "\\033')\"",
+       "talvenor: the display \"" + display + "\\x1B\" cannot be opened" + tail},
+      {"", "talvenor: no display for the main dialog" + tail},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.environment);
+    for (const std::string& arguments : {std::string(), Quoted(input_)}) {
+      const Outcome outcome = Run("", arguments, c.environment);
+      EXPECT_EQ(outcome.status, 2);  // never Qt's abort
+      EXPECT_EQ(outcome.stderrText, c.line);
+    }
+  }
 }
 
 }  // namespace

@@ -174,6 +174,30 @@ TEST_F(MainDialog, FieldsTakeDigitsOnlyUpToTheirLength) {
   });
 }
 
+// The colour in the middle of `field` as drawn on screen (the field is
+// empty, so that is its background).
+QColor DrawnBackground(QLineEdit* field) {
+  const QImage picture = field->grab().toImage();
+  return picture.pixelColor(picture.width() / 2, picture.height() / 2);
+}
+
+TEST_F(MainDialog, ReadOnlyFieldsAreDrawnOnTheWindowBackground) {
+  WithMainDialog([&](CQuorinDlg& dialog) {
+    dialog.show();
+    const QColor window = dialog.palette().color(QPalette::Window);
+    const QColor base = dialog.palette().color(QPalette::Base);
+    ASSERT_NE(window, base);  // otherwise the test tells nothing
+    for (const char* name : {"bic", "iban"}) {
+      SCOPED_TRACE(name);
+      EXPECT_EQ(DrawnBackground(Child<QLineEdit>(dialog, name)), window);
+    }
+    for (const char* name : {"bankCode", "account", "inputFile"}) {
+      SCOPED_TRACE(name);
+      EXPECT_EQ(DrawnBackground(Child<QLineEdit>(dialog, name)), base);
+    }
+  });
+}
+
 TEST_F(MainDialog, EnterInEitherFieldRunsTheConversion) {
   WithMainDialog([&](CQuorinDlg& dialog) {
     ShowPastDisclaimer(dialog);

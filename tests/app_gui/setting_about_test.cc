@@ -132,14 +132,20 @@ TEST_F(AboutBox, LicenceTermsBesideTheProgram) {
   const fs::path licence = programPath_.parent_path() / "talvenor.txt";
   WithMainDialog([&](CQuorinDlg& main) {
     CAboutDlg about(app(), &main);
-    about.OnLicence();
+    about.OnLicence();  // missing
     WriteFile(licence, "Lizenz\n");
-    about.OnLicence();
+    about.OnLicence();  // opened
+    ui_.filesOpen = false;
+    about.OnLicence();  // no program for it
   });
-  EXPECT_EQ(ui_.Texts(), std::vector<std::string>{"Lizenzdatei " + licence.string() +
-                                                  " ist nicht vorhanden!\nBitte prüfen Sie "
-                                                  "Ihre Installation."});
-  EXPECT_EQ(ui_.openedFiles, std::vector<fs::path>{licence});
+  EXPECT_EQ(ui_.Texts(),
+            (std::vector<std::string>{
+                "Lizenzdatei " + licence.string() +
+                    " ist nicht vorhanden!\nBitte prüfen Sie Ihre Installation.",
+                "Lizenzdatei " + licence.string() +
+                    " kann nicht angezeigt werden!\nBitte öffnen Sie die Datei mit einem "
+                    "Texteditor."}));
+  EXPECT_EQ(ui_.openedFiles, (std::vector<fs::path>{licence, licence}));
 }
 
 TEST(AboutTexts, PureRules) {
