@@ -17,6 +17,7 @@
 #include "app/quorin_dlg.h"
 #include "app/screenshot_hook.h"
 #include "app/setting_dlg.h"
+#include "core/builtin_directory.h"
 
 namespace talvenor::app {
 namespace {
@@ -56,6 +57,12 @@ class Tour : public QObject {
   template <typename Dialog>
   Dialog* OpenAside(Dialog* dialog);
   void HelpMenuPicture();
+  // "Bankleitzahlendatei laden..." with `file` chosen.
+  void LoadBankData(const QString& file);
+  static QByteArray BuiltinText() {
+    const std::string_view text = BuiltinEditionText();
+    return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
+  }
 
   CQuorinDlg& dialog_;
   CQuorinApp& app_;
@@ -119,6 +126,13 @@ std::vector<Step> Tour::Steps() {
          if (auto* about = qobject_cast<CAboutDlg*>(aside_)) about->OnLicence();
          if (aside_) aside_->close();
        }},
+      // Last, because the install changes the editions the program knows.
+      {"bank_data_faulty", [this] { LoadBankData(File("blz_2026_06_08.txt", "kein Inhalt\r\n")); },
+       {}},
+      {"bank_data_date", [this] { LoadBankData(File("blz-aktuell-txt-data.txt", BuiltinText())); },
+       {}},
+      {"bank_data_report", [this] { LoadBankData(File("blz_2026_06_08.txt", BuiltinText())); },
+       {}},
   };
 }
 
@@ -169,6 +183,12 @@ Dialog* Tour::OpenAside(Dialog* dialog) {
   dialog->activateWindow();
   aside_ = dialog;
   return dialog;
+}
+
+void Tour::LoadBankData(const QString& file) {
+  AnswerNextFileDialog(file);
+  dialog_.OnLoadBankData();
+  AnswerNextFileDialog({});
 }
 
 void Tour::HelpMenuPicture() {

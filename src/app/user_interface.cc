@@ -4,6 +4,7 @@
 #include <QDateEdit>
 #include <QFontDatabase>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -101,9 +102,9 @@ std::optional<std::string> QtUserInterface::AskBankCodeFile() {
 
 std::optional<Date> QtUserInterface::AskDate(const std::string& question, Date proposed) {
   QDialog dialog(Owner());
+  dialog.setObjectName("date_question");
   dialog.setWindowTitle(kApplicationTitle);
   auto* text = new QLabel(ToQt(question));
-  text->setWordWrap(true);
   auto* field = new QDateEdit(QDate(static_cast<int>(proposed.year()),
                                     static_cast<int>(static_cast<unsigned>(proposed.month())),
                                     static_cast<int>(static_cast<unsigned>(proposed.day()))));
@@ -126,14 +127,22 @@ std::optional<Date> QtUserInterface::AskDate(const std::string& question, Date p
 
 void QtUserInterface::ShowReport(const std::string& title, const std::string& text) {
   QDialog dialog(Owner());
+  dialog.setObjectName("report");
   dialog.setWindowTitle(ToQt(std::string(kApplicationTitle) + " - " + title));
   auto* view = new QPlainTextEdit(ToQt(text));
   view->setObjectName("report");
   view->setReadOnly(true);
   view->setLineWrapMode(QPlainTextEdit::NoWrap);
   view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-  view->setMinimumSize(view->fontMetrics().horizontalAdvance('W') * 72,
-                       view->fontMetrics().lineSpacing() * 24);
+  // Wide enough for the report's lines (the longest up to 110 characters),
+  // but never wider than the screen.
+  qsizetype longest = 40;
+  for (const QString& line : ToQt(text).split('\n')) longest = std::max(longest, line.size());
+  int width = view->fontMetrics().horizontalAdvance('W') * static_cast<int>(std::min<qsizetype>(longest, 110) + 3);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    width = std::min(width, screen->availableGeometry().width() * 9 / 10);
+  }
+  view->setMinimumSize(width, view->fontMetrics().lineSpacing() * 24);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
   QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
   auto* layout = new QVBoxLayout(&dialog);

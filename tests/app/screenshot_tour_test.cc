@@ -62,6 +62,9 @@ class ScreenshotTour : public ::testing::Test {
     command += Quoted(folder_ / "nobin");
     command += " XDG_CONFIG_HOME=";
     command += Quoted(folder_ / "config");
+    // The tour installs a bank-code file: into a folder of its own.
+    command += " XDG_DATA_HOME=";
+    command += Quoted(folder_ / "data");
     command += " TALVENOR_SCREENSHOT_DIR=";
     command += Quoted(folder_ / "pictures");
     if (!moment.empty()) {
@@ -128,9 +131,16 @@ TEST_F(ScreenshotTour, WalksThroughEveryWindowOfTheMainDialog) {
                             "24_help_message.png",
                             "25_about_about_box.png",
                             "26_about_licence_message.png",
+                            "27_bank_data_faulty_file_dialog.png",
+                            "28_bank_data_faulty_message.png",
+                            "29_bank_data_date_file_dialog.png",
+                            "30_bank_data_date_date_question.png",
+                            "31_bank_data_report_file_dialog.png",
+                            "32_bank_data_report_report.png",
                         }));
   // The tour's batch runs wrote nothing beside the program's working folder.
   EXPECT_FALSE(fs::exists(folder_ / "IBANRUECK"));
+  EXPECT_TRUE(fs::exists(folder_ / "data" / "Korvane" / "Talvenor" / "blz_2026_06_08.txt"));
 }
 
 TEST_F(ScreenshotTour, ExpiredDataShowsItsMessagesAndEnds) {
