@@ -3,6 +3,8 @@
 #include "batch/line_reader.h"
 #include "batch/record_conversion.h"
 #include "batch/record_layout.h"
+#include "platform/display_text.h"
+#include "platform/private_profile.h"
 
 namespace talvenor::batch {
 
@@ -10,9 +12,18 @@ int ConvertRecords(ByteSource& input, int format, const std::filesystem::path& f
                    const BankDirectory& directory, RecordOutput& output, std::string& message) {
   message = kMalformedInputMessage;
 
+  // A FORMAT.INI that is there but cannot be read would silently give the
+  // built-in layout, which is not the one the person configured.
+  platform::ConfigFileState state = platform::ConfigFileState::kMissing;
+  const platform::PrivateProfile formatProfile = platform::PrivateProfile::Load(formatIni, &state);
+  if (state == platform::ConfigFileState::kUnusable) {
+    message = platform::EscapeControlCharacters(formatIni.string());
+    message += kCannotReadSuffix;
+    return 0;
+  }
   RecordLayout layout;
   layout.format = format;
-  const int loaded = LoadRecordLayout(layout, formatIni);
+  const int loaded = LoadRecordLayout(layout, formatProfile);
   if (loaded != kLayoutUsable) {
     message = LayoutFailureMessage(loaded);
     return 0;
@@ -37,7 +48,7 @@ int ConvertRecords(ByteSource& input, int format, const std::filesystem::path& f
       case RecordOutput::Status::kWritten:
         break;
       case RecordOutput::Status::kCannotCreate:
-        message.assign(output.FileName(file));
+        message = platform::EscapeControlCharacters(output.FileName(file));
         message += kCannotCreateSuffix;
         return 0;
       case RecordOutput::Status::kWriteFailed:

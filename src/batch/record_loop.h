@@ -22,12 +22,15 @@ inline constexpr std::string_view kMalformedInputMessage =
     "Die Eingangsdatei hat einen fehlerhaften Aufbau";
 inline constexpr std::string_view kWriteFailedMessage = "Fehler beim Schreiben!";
 inline constexpr std::string_view kCannotCreateSuffix = "\nläßt sich nicht erzeugen!";
+inline constexpr std::string_view kCannotReadSuffix = "\nkann nicht gelesen werden!";
 
 // Loads the record layout for `format` from `formatIni` (empty or missing:
 // the built-in layout), then converts every line of `input` into `output`.
 // Returns 1 when every record is written, 0 when the run stopped; `message`
-// then says why: a layout failure, the malformed-input message (also when
-// `input` failed), a file name + kCannotCreateSuffix, or the write failure.
+// then says why: FORMAT.INI's name + kCannotReadSuffix when something is
+// there that cannot be read as a file, a layout failure, the
+// malformed-input message (also when `input` failed), a file name +
+// kCannotCreateSuffix, or the write failure.
 int ConvertRecords(ByteSource& input, int format, const std::filesystem::path& formatIni,
                    const BankDirectory& directory, RecordOutput& output, std::string& message);
 

@@ -243,7 +243,7 @@ TEST_F(BatchRun, AFormatIniBesideTheProgramIsUsed) {
                                  kHaspaIban + "\";00\r\n");
 }
 
-TEST_F(BatchRun, WriteFailureLeavesNothing) {
+TEST_F(BatchRun, WriteFailureKeepsTheEarlierOutput) {
   // A file size limit makes the disk "full" after a few KiB; the signal it
   // would raise is ignored, so write(2) fails instead.
   std::string csv;
@@ -253,7 +253,8 @@ TEST_F(BatchRun, WriteFailureLeavesNothing) {
   const Outcome outcome = Run("in.csv out.csv", "trap '' XFSZ; ulimit -f 16;");
   EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(outcome.err, "Fehler beim Erzeugen von:\nout.csv\nFehler beim Schreiben!\n");
-  EXPECT_EQ(Names(), (V{"in.csv"}));
+  EXPECT_EQ(Names(), (V{"in.csv", "out.csv"}));
+  EXPECT_EQ(Read("out.csv"), "alt");
 }
 
 }  // namespace
