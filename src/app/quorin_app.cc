@@ -73,6 +73,10 @@ int CQuorinApp::InitInstance(const std::vector<std::string>& arguments) {
     }
     return kExitUsage;
   }
+  if (parameters.size() == 2 && parameters[1].empty()) {
+    if (!commandInfo.silent) std::cerr << "talvenor: the output file name is empty\n";
+    return kExitUsage;
+  }
   bool batchMode = false;
   if (parameters.size() == 2) {
     batchMode = IsExistingFile(parameters[0]);

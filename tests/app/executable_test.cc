@@ -96,11 +96,19 @@ TEST(Executable, BadInputIsRefusedBeforeAnyCalculation) {
 }
 
 TEST(Executable, VerifyExitStatus) {
-  // Method 09 accepts everything; an unknown method code fails everything;
-  // a zero account is no account.
+  // Method 09 accepts everything; 00 fails 1234 (cross sums 2+6+2 = 10,
+  // digit 0); a zero account is no account; a code without method is
+  // refused, not answered with "fails".
   EXPECT_EQ(RunProgram("--verify 09 1234").status, 0);
-  EXPECT_EQ(RunProgram("--verify F0 1234").status, 1);
+  EXPECT_EQ(RunProgram("--verify 00 1234").status, 1);
   EXPECT_EQ(RunProgram("--verify 09 0000").status, 2);
+  for (const char* method : {"E5", "F0", "Z9"}) {
+    const Result refused = RunProgram(std::string("--verify ") + method + " 1234", true);
+    EXPECT_EQ(refused.status, 2) << method;
+    EXPECT_NE(refused.out.find(std::string("no check-digit method \"") + method + "\""),
+              std::string::npos)
+        << refused.out;
+  }
   const Result json = RunProgram("--verify 09 00123 10000000 --json");
   const auto object = nlohmann::json::parse(json.out);
   EXPECT_EQ(object["method"], "09");
