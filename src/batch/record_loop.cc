@@ -4,14 +4,11 @@
 #include "batch/record_conversion.h"
 #include "batch/record_layout.h"
 #include "platform/display_text.h"
-#include "platform/private_profile.h"
 
 namespace talvenor::batch {
 
 int ConvertRecords(ByteSource& input, int format, const std::filesystem::path& formatIni,
                    const BankDirectory& directory, RecordOutput& output, std::string& message) {
-  message = kMalformedInputMessage;
-
   // A FORMAT.INI that is there but cannot be read would silently give the
   // built-in layout, which is not the one the person configured.
   platform::ConfigFileState state = platform::ConfigFileState::kMissing;
@@ -21,9 +18,15 @@ int ConvertRecords(ByteSource& input, int format, const std::filesystem::path& f
     message += kCannotReadSuffix;
     return 0;
   }
+  return ConvertRecords(input, format, formatProfile, directory, output, message);
+}
+
+int ConvertRecords(ByteSource& input, int format, const platform::PrivateProfile& formatIni,
+                   const BankDirectory& directory, RecordOutput& output, std::string& message) {
+  message = kMalformedInputMessage;
   RecordLayout layout;
   layout.format = format;
-  const int loaded = LoadRecordLayout(layout, formatProfile);
+  const int loaded = LoadRecordLayout(layout, formatIni);
   if (loaded != kLayoutUsable) {
     message = LayoutFailureMessage(loaded);
     return 0;

@@ -14,6 +14,7 @@
 #include "batch/byte_source.h"
 #include "batch/record_output.h"
 #include "core/bank_directory.h"
+#include "platform/private_profile.h"
 
 namespace talvenor::batch {
 
@@ -32,6 +33,10 @@ inline constexpr std::string_view kCannotReadSuffix = "\nkann nicht gelesen werd
 // malformed-input message (also when `input` failed), a file name +
 // kCannotCreateSuffix, or the write failure.
 int ConvertRecords(ByteSource& input, int format, const std::filesystem::path& formatIni,
+                   const BankDirectory& directory, RecordOutput& output, std::string& message);
+
+// The same with FORMAT.INI already read.
+int ConvertRecords(ByteSource& input, int format, const platform::PrivateProfile& formatIni,
                    const BankDirectory& directory, RecordOutput& output, std::string& message);
 
 }  // namespace talvenor::batch
