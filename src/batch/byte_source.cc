@@ -63,7 +63,8 @@ bool FileSource::Unchanged() const {
   struct stat status {};
   return read_ == size_ && ::fstat(descriptor_, &status) == 0 &&
          static_cast<unsigned long long>(status.st_size) == size_ &&
-         status.st_mtim.tv_sec == modifiedSeconds_ && status.st_mtim.tv_nsec == modifiedNanoseconds_;
+         status.st_mtim.tv_sec == modifiedSeconds_ &&
+         status.st_mtim.tv_nsec == modifiedNanoseconds_;
 }
 
 std::size_t ReadFully(ByteSource& source, char* buffer, std::size_t size) {

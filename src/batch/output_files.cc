@@ -81,10 +81,13 @@ void TakePermissions(int descriptor, const std::string& target) {
     ::fchmod(descriptor, NewFileMode());
     return;
   }
-  // Best effort: only the owner's own group, or root, may keep another's.
-  if (::fchown(descriptor, existing.st_uid, existing.st_gid) != 0) {
-    [[maybe_unused]] const int ignored = ::fchown(descriptor, static_cast<uid_t>(-1), existing.st_gid);
-  }
+  // Owner and group are kept where the system allows it (root may keep
+  // both, the owner the group if a member of it); otherwise the new file
+  // belongs to whoever runs the program.
+  const bool kept = ::fchown(descriptor, existing.st_uid, existing.st_gid) == 0 ||
+                    ::fchown(descriptor, static_cast<uid_t>(-1), existing.st_gid) == 0;
+  static_cast<void>(kept);
+  // After the owner, which would clear set-user-ID and set-group-ID bits.
   ::fchmod(descriptor, existing.st_mode & 07777);
 }
 

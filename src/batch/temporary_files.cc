@@ -90,7 +90,8 @@ int RegisterTemporaryFile(std::string_view path) {
 
 void ForgetTemporaryFile(int slot) {
   if (slot < 0 || static_cast<std::size_t>(slot) >= slots.size()) return;
-  if (!slots[static_cast<std::size_t>(slot)].used.exchange(false, std::memory_order_acq_rel)) return;
+  Slot& forgotten = slots[static_cast<std::size_t>(slot)];
+  if (!forgotten.used.exchange(false, std::memory_order_acq_rel)) return;
   if (--registered == 0) RestoreHandlers();
 }
 

@@ -287,8 +287,8 @@ TEST_F(BatchRun, RecordsSeparatedByCarriageReturnsAloneAreMalformed) {
   for (const char* input : {"in.csv", "mixed.csv"}) {
     const Outcome outcome = Run(std::string(input) + " out.csv");
     EXPECT_EQ(outcome.status, 1) << input;
-    EXPECT_EQ(outcome.err,
-              "Fehler beim Erzeugen von:\nout.csv\nDie Eingangsdatei hat einen fehlerhaften Aufbau\n");
+    EXPECT_EQ(outcome.err, "Fehler beim Erzeugen von:\nout.csv\n"
+                           "Die Eingangsdatei hat einen fehlerhaften Aufbau\n");
   }
   EXPECT_EQ(Names(), (V{"in.csv", "mixed.csv"}));
 }
@@ -376,7 +376,9 @@ TEST_F(BatchRun, InterruptedRunsLeaveNoTemporaryFile) {
     // Wait for the run's temporary file; the run then waits for more input.
     bool temporary = false;
     for (int i = 0; i < 500 && !temporary; ++i) {
-      for (const std::string& name : Names()) temporary |= name.starts_with(".out.csv.talvenor-tmp-");
+      for (const std::string& name : Names()) {
+        temporary |= name.starts_with(".out.csv.talvenor-tmp-");
+      }
       if (!temporary) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_TRUE(temporary);

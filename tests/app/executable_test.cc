@@ -1,5 +1,6 @@
 // Runs the built program as a whole process.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <array>
@@ -134,12 +135,26 @@ TEST(Executable, ReadsDebugIniBesideTheProgram) {
   fs::create_directories(folder);
   const fs::path copy = folder / "talvenor";
   fs::copy_file(Program(), copy);
-  EXPECT_EQ(nlohmann::json::parse(RunProgramAt(copy, "--iban 10000000 1234567897 --json").out)["resultCode"] == 50,
-            false);
+  const std::string iban = "--iban 10000000 1234567897 --json";
+  const int withoutOverride = nlohmann::json::parse(RunProgramAt(copy, iban).out)["resultCode"];
+  EXPECT_NE(withoutOverride, 50);
   std::ofstream(folder / "DEBUG.INI") << "[USEREGEL]\r\n10000000=100\r\n";
-  const auto json = nlohmann::json::parse(RunProgramAt(copy, "--iban 10000000 1234567897 --json").out);
+  const auto json = nlohmann::json::parse(RunProgramAt(copy, iban).out);
   EXPECT_EQ(json["resultCode"], 50);
   EXPECT_EQ(json["notReleased"], true);
+
+  // A DEBUG.INI that is no file counts as missing: no override, no hang.
+  for (const char* kind : {"folder", "fifo"}) {
+    fs::remove(folder / "DEBUG.INI");
+    if (std::string(kind) == "folder") {
+      fs::create_directory(folder / "DEBUG.INI");
+    } else {
+      ASSERT_EQ(::mkfifo((folder / "DEBUG.INI").c_str(), 0600), 0);
+    }
+    const Result result = RunProgramAt(copy, iban);
+    EXPECT_EQ(result.status, 0) << kind;
+    EXPECT_EQ(nlohmann::json::parse(result.out)["resultCode"], withoutOverride) << kind;
+  }
   fs::remove_all(folder);
 }
 
