@@ -73,6 +73,10 @@ const DirectoryCase kDirectoryCases[] = {
     // Rule 700: donation account 111.
     {"37050198", "111", "COLSDE33XXX", "DE15370501980000001115", kVerdictDonationValid, 1,
      "1115"},
+    // The table has 8888, not 888; 888 is checked like any account (and fails).
+    {"37050198", "8888", "COLSDE33XXX", "DE42370501981901335750", kVerdictDonationValid, 1,
+     "1901335750"},
+    {"37050198", "888", "COLSDE33XXX", "DE33370501980000000888", kVerdictInvalid, 11},
     // Rule 800, method 60 on positions 3-9 of 1234567891: 9+8+5+6+1+4+6 = 39, digit 1.
     {"10020200", "1234567891", "BHFBDEFF500", "DE30500202001234567891", kVerdictValid, 15},
     {"10020200", "1234567890", "BHFBDEFF500", "DE57500202001234567890", kVerdictInvalid, 11},
