@@ -273,13 +273,6 @@ TEST_F(BatchRun, AnEmptyOutputNameIsAUsageError) {
   EXPECT_EQ(Names(), (V{"in.csv"}));
 }
 
-TEST_F(BatchRun, ControlCharactersInNamesAreShownEscaped) {
-  Write("in.csv", CsvRecord("20050550") + "\n");
-  const Outcome outcome = Run("in.csv \"$(printf 'no\\033[2Jdir\\t/out.csv')\"");
-  EXPECT_EQ(outcome.status, 1);
-  EXPECT_EQ(outcome.err, "no\\x1B[2Jdir\\t/out.csv\nläßt sich nicht erzeugen!\n");
-}
-
 TEST_F(BatchRun, RecordsSeparatedByCarriageReturnsAloneAreMalformed) {
   Write("in.csv", CsvRecord("20050550") + "\r" + CsvRecord("20050550") + "\r");
   Write("mixed.csv", CsvRecord("20050550") + "\r\n" + CsvRecord("20050550") + "\r" +
@@ -311,25 +304,6 @@ TEST_F(BatchRun, SettingsThatAreNoFileGiveTheDefaultsAndOneWarning) {
   EXPECT_EQ(outcome.status, 0);
   EXPECT_EQ(outcome.err, warning);
   EXPECT_TRUE(fs::is_fifo(settings));
-}
-
-TEST_F(BatchRun, AFormatIniThatIsNoFileStopsTheRun) {
-  Write("in.csv", CsvRecord("20050550") + "\n");
-  Write("out.csv", "alt");
-  const fs::path formatIni = root_ / "bin" / "FORMAT.INI";
-  const std::string message = "Fehler beim Erzeugen von:\nout.csv\n" + formatIni.string() +
-                              "\nkann nicht gelesen werden!\n";
-  fs::create_directory(formatIni);
-  Outcome outcome = Run("in.csv out.csv");
-  EXPECT_EQ(outcome.status, 1);
-  EXPECT_EQ(outcome.err, message);
-  fs::remove(formatIni);
-  ASSERT_EQ(::mkfifo(formatIni.c_str(), 0600), 0);
-  outcome = Run("in.csv out.csv");
-  EXPECT_EQ(outcome.status, 1);
-  EXPECT_EQ(outcome.err, message);
-  EXPECT_EQ(Names(), (V{"in.csv", "out.csv"}));
-  EXPECT_EQ(Read("out.csv"), "alt");
 }
 
 // The preloaded library behind the faketime command, so that the program
