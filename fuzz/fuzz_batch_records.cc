@@ -1,10 +1,14 @@
-// Runs the record loop over the input as it stands, once as fixed-length
+// Runs the record loop over a FORMAT.INI and records taken from one input:
+// the bytes before the first NUL byte are the FORMAT.INI text, the bytes
+// after it the records; an input without NUL byte is records alone, read
+// with the built-in layout. The records are converted once as fixed-length
 // records into one output and once as separated values into ten group
-// outputs, with the built-in layout and bank directory. The outputs are
-// discarded, but every record line handed to them is checked: it goes to an
-// existing file, ends with carriage return and line feed, holds no other
-// line feed, and in fixed-length records the line keeps the input line's
-// length (the new BIC, IBAN and result take exactly their fields' widths).
+// outputs. The outputs are discarded, but every record line handed to them
+// is checked: it goes to an existing file, ends with carriage return and
+// line feed and holds no other line end character; a complete run writes
+// one output line per input line; and in fixed-length records each line
+// keeps the input line's length plus what is appended behind the layout's
+// fields (the new BIC, IBAN and result take exactly their fields' widths).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -16,10 +20,12 @@
 #include "batch/record_loop.h"
 #include "batch/record_output.h"
 #include "core/builtin_directory.h"
+#include "platform/private_profile.h"
 
 namespace {
 
-using talvenor::batch::RecordOutput;
+namespace batch = talvenor::batch;
+using batch::RecordOutput;
 
 class CheckingOutput final : public RecordOutput {
  public:
@@ -29,7 +35,9 @@ class CheckingOutput final : public RecordOutput {
   Status WriteRecord(int file, std::string_view line) override {
     if (file < 0 || file >= files_) std::abort();
     if (line.size() < 2 || !line.ends_with("\r\n")) std::abort();
-    if (line.substr(0, line.size() - 2).find('\n') != std::string_view::npos) std::abort();
+    if (line.substr(0, line.size() - 2).find_first_of("\r\n") != std::string_view::npos) {
+      std::abort();
+    }
     records_ += 1;
     bytes_ += line.size();
     return Status::kWritten;
@@ -43,42 +51,72 @@ class CheckingOutput final : public RecordOutput {
   std::size_t bytes_ = 0;
 };
 
-// The bytes of the record lines a complete run reads: every line without
-// its line feed and without one carriage return before it.
-std::size_t RecordBytes(std::string_view input) {
-  std::size_t total = 0;
+struct Lines {
+  std::size_t count = 0;
+  std::size_t bytes = 0;  // without line feeds and one carriage return before each
+};
+
+// The record lines a complete run reads.
+Lines RecordLines(std::string_view input) {
+  Lines lines;
   while (!input.empty()) {
     const std::size_t feed = input.find('\n');
     std::string_view line = input.substr(0, feed);
     if (line.ends_with('\r') && feed != std::string_view::npos) line.remove_suffix(1);
-    total += line.size();
+    lines.count += 1;
+    lines.bytes += line.size();
     input.remove_prefix(feed == std::string_view::npos ? input.size() : feed + 1);
   }
-  return total;
+  return lines;
+}
+
+// What a fixed-length layout appends behind the record's own bytes.
+std::size_t AppendedWidth(const batch::RecordLayout& layout) {
+  std::size_t width = 2;  // line end
+  if (layout.RoleField(batch::kRoleNewBic) < 0) width += batch::kNewBicWidth;
+  if (layout.RoleField(batch::kRoleNewIban) < 0) width += batch::kNewIbanWidth;
+  if (layout.RoleField(batch::kRoleResult) < 0) width += 2;
+  return width;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  const std::size_t split = bytes.find('\0');
+  const std::string_view iniText = split == std::string_view::npos ? "" : bytes.substr(0, split);
+  const std::string_view input = split == std::string_view::npos ? bytes : bytes.substr(split + 1);
+  const auto formatIni = talvenor::platform::PrivateProfile::Parse(iniText);
   const talvenor::BankDirectory& directory = talvenor::BuiltinDirectory();
+  const Lines lines = RecordLines(input);
   std::string message;
 
-  talvenor::batch::MemorySource fixedInput(input);
+  batch::RecordLayout layout;
+  layout.format = batch::kFormatFixed;
+  const bool fixedLayout = batch::LoadRecordLayout(layout, formatIni) == batch::kLayoutUsable &&
+                           layout.format == batch::kFormatFixed;
+  batch::MemorySource fixedInput(input);
   CheckingOutput fixedOutput(1);
-  const int fixed = talvenor::batch::ConvertRecords(fixedInput, talvenor::batch::kFormatFixed, {},
-                                                    directory, fixedOutput, message);
+  const int fixed = batch::ConvertRecords(fixedInput, batch::kFormatFixed, formatIni, directory,
+                                          fixedOutput, message);
   if (fixed == 1) {
-    // Each record's output is its input line plus the line end.
-    if (fixedOutput.bytes() != RecordBytes(input) + 2 * fixedOutput.records()) std::abort();
+    if (fixedOutput.records() != lines.count) std::abort();
+    if (fixedLayout &&
+        fixedOutput.bytes() != lines.bytes + AppendedWidth(layout) * fixedOutput.records()) {
+      std::abort();
+    }
   } else if (message.empty()) {
     std::abort();
   }
 
-  talvenor::batch::MemorySource separatedInput(input);
+  batch::MemorySource separatedInput(input);
   CheckingOutput groupedOutput(10);
-  const int separated = talvenor::batch::ConvertRecords(
-      separatedInput, talvenor::batch::kFormatSeparated, {}, directory, groupedOutput, message);
-  if (separated != 1 && message.empty()) std::abort();
+  const int separated = batch::ConvertRecords(separatedInput, batch::kFormatSeparated, formatIni,
+                                              directory, groupedOutput, message);
+  if (separated == 1) {
+    if (groupedOutput.records() != lines.count) std::abort();
+  } else if (message.empty()) {
+    std::abort();
+  }
   return 0;
 }

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "checkdigit/check_method_code.h"
+#include "platform/display_text.h"
+
 namespace talvenor::app {
 namespace {
 
@@ -23,9 +26,15 @@ std::string CheckMethodCodeOperand(const std::string& code) {
   const bool wellFormed = code.size() == 2 &&
                           ((code[0] >= '0' && code[0] <= '9') || (code[0] >= 'A' && code[0] <= 'Z')) &&
                           code[1] >= '0' && code[1] <= '9';
-  if (wellFormed) return {};
-  return "the method code is two characters, a digit or capital letter and a digit (e.g. 00, A4, "
-         "E0): \"" + code + "\"";
+  if (!wellFormed) {
+    return "the method code is two characters, a digit or capital letter and a digit (e.g. 00, "
+           "A4, E0): \"" + code + "\"";
+  }
+  // A code beyond the catalogue ("E5", "Z9") names no method to check with.
+  if (checkdigit::MethodTableIndex(checkdigit::CheckMethodCode(code)) < 0) {
+    return "there is no check-digit method \"" + code + "\" (00..99, A0..E4)";
+  }
+  return {};
 }
 
 std::string CheckOperands(const Command& command) {
@@ -46,10 +55,11 @@ std::string CheckOperands(const Command& command) {
   return {};
 }
 
-Command UsageError(std::string message) {
+// The complaint quotes arguments; their control characters are escaped.
+Command UsageError(const std::string& message) {
   Command command;
   command.kind = CommandKind::kUsageError;
-  command.error = std::move(message);
+  command.error = platform::EscapeControlCharacters(message);
   return command;
 }
 
@@ -138,7 +148,8 @@ std::string UsageText() {
       Converts the IBANHIN file INPUT into the IBANRUECK file OUTPUT
       without a window. Exit status 0 after success, 1 after a failure
       (its message on stderr unless /S or -s), 3 when the bank data has
-      expired (nothing converted), 2 for more than two file names.
+      expired (nothing converted), 2 for more than two file names or an
+      empty OUTPUT.
   talvenor --iban BLZ ACCOUNT [--json]
       Computes bank name, BIC, IBAN and the verdict on one account.
       Exit status 0 when converted, 2 for an invalid bank code or a
@@ -146,7 +157,8 @@ std::string UsageText() {
   talvenor --verify METHOD ACCOUNT [BLZ] [--json]
       Checks ACCOUNT with one check-digit method (00..99, A0..E4).
       Exit status 0 when the account passes, 1 when it fails, 2 for an
-      empty or zero account or a malformed method code.
+      empty or zero account, or a method code that is malformed or names
+      no method.
   talvenor --install-bank-data FILE [--valid-from YYYY-MM-DD]
       Checks the central bank's bank-code file FILE and installs it as an
       edition of its own in $XDG_DATA_HOME/Korvane/Talvenor, then reports

@@ -78,6 +78,10 @@ int CQuorinApp::InitInstance(const std::vector<std::string>& arguments,
     }
     return kExitUsage;
   }
+  if (parameters.size() == 2 && parameters[1].empty()) {
+    if (!commandInfo.silent) std::cerr << "talvenor: the output file name is empty\n";
+    return kExitUsage;
+  }
   if (!bankDataOpened) {
     if (!commandInfo.silent) std::cerr << "talvenor: " << bankDataError << "\n";
     return kExitUsage;

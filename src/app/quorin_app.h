@@ -11,9 +11,10 @@
 //   0  the main dialog closed, or the batch run succeeded;
 //   1  the batch run failed (its message on stderr unless silent), or the
 //      input file of a silent two-parameter call does not exist;
-//   2  three or more file parameters (nothing is done), a bank-code file
-//      given for the run cannot be used, or a window is needed but there
-//      is no display or it cannot be opened;
+//   2  three or more file parameters, or an empty output file name
+//      (nothing is done), a bank-code file given for the run cannot be
+//      used, or a window is needed but there is no display or it cannot be
+//      opened;
 //   3  the data set has expired: a batch run converted nothing, or the
 //      expiry message ended the interactive start.
 #ifndef TALVENOR_APP_QUORIN_APP_H_

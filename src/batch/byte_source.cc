@@ -33,6 +33,11 @@ bool FileSource::Open(const std::filesystem::path& path) {
     descriptor_ = -1;
     return false;
   }
+  regular_ = S_ISREG(status.st_mode);
+  size_ = static_cast<unsigned long long>(status.st_size);
+  modifiedSeconds_ = status.st_mtim.tv_sec;
+  modifiedNanoseconds_ = status.st_mtim.tv_nsec;
+  read_ = 0;
   return true;
 }
 
@@ -40,12 +45,26 @@ std::size_t FileSource::Read(char* buffer, std::size_t size) {
   if (descriptor_ < 0 || failed_) return 0;
   for (;;) {
     const ssize_t count = ::read(descriptor_, buffer, size);
-    if (count >= 0) return static_cast<std::size_t>(count);
-    if (errno != EINTR) {
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0) {
       failed_ = true;
       return 0;
     }
+    read_ += static_cast<unsigned long long>(count);
+    if (regular_ && (read_ > size_ || (count == 0 && !Unchanged()))) {
+      failed_ = true;
+      return 0;
+    }
+    return static_cast<std::size_t>(count);
   }
+}
+
+bool FileSource::Unchanged() const {
+  struct stat status {};
+  return read_ == size_ && ::fstat(descriptor_, &status) == 0 &&
+         static_cast<unsigned long long>(status.st_size) == size_ &&
+         status.st_mtim.tv_sec == modifiedSeconds_ &&
+         status.st_mtim.tv_nsec == modifiedNanoseconds_;
 }
 
 std::size_t ReadFully(ByteSource& source, char* buffer, std::size_t size) {

@@ -34,6 +34,11 @@ class MemorySource final : public ByteSource {
 };
 
 // A file opened for reading; reads go straight to the file descriptor.
+//
+// A regular file must stay as it was while it is read: reading fails when
+// it yields more bytes than the file had when it was opened, or when at its
+// end the bytes read, the file's size or its modification time differ from
+// what they were then (it was truncated, grew or was rewritten).
 class FileSource final : public ByteSource {
  public:
   FileSource() = default;
@@ -47,8 +52,16 @@ class FileSource final : public ByteSource {
   bool failed() const override { return failed_; }
 
  private:
+  // At the end of the input: whether the file is still the one opened.
+  bool Unchanged() const;
+
   int descriptor_ = -1;
   bool failed_ = false;
+  bool regular_ = false;
+  unsigned long long size_ = 0;  // when opened
+  long long modifiedSeconds_ = 0;
+  long modifiedNanoseconds_ = 0;
+  unsigned long long read_ = 0;  // bytes read so far
 };
 
 // Reads from `source` until `size` bytes are in `buffer` or the input ends;

@@ -10,6 +10,7 @@
 #include "batch/output_files.h"
 #include "batch/read_ahead_source.h"
 #include "batch/record_loop.h"
+#include "platform/display_text.h"
 #include "platform/program_folder.h"
 #include "platform/user_settings.h"
 
@@ -24,13 +25,15 @@ constexpr std::size_t kProbeSize = 5000;
 constexpr std::size_t kMinimumInput = 11;
 
 constexpr std::string_view kCannotOpenSuffix = "\nkann nicht geöffnet werden!";
-constexpr std::string_view kCannotReadSuffix = "\nkann nicht gelesen werden!";
 constexpr std::string_view kUnknownFormatSuffix = "\nhat ein unbekanntes Format!";
 constexpr std::string_view kSameFileSuffix = "\nist zugleich Ein- und Ausgabedatei!";
 constexpr std::string_view kDecompressFailedMessage = "Datei konnte nicht dekomprimiert werden!";
 constexpr std::string_view kOneFileFrame = "Fehler beim Erzeugen von:\n";
 constexpr std::string_view kGroupFilesFrame = "Fehler beim Erzeugen der Dateien zu:\n";
 constexpr std::string_view kSucceededSuffix = "\nerfolgreich erzeugt.";
+
+// A file name as messages show it: control characters escaped.
+std::string DisplayName(std::string_view name) { return platform::EscapeControlCharacters(name); }
 
 // Hands out the bytes read to recognise the format first, then the rest of
 // the stream they came from.
@@ -80,17 +83,17 @@ class BatchInput {
 
 bool BatchInput::Open(std::string_view path, std::string& message) {
   if (!file_.Open(fs::path(path))) {
-    message.assign(path).append(kCannotOpenSuffix);
+    message = DisplayName(path).append(kCannotOpenSuffix);
     return false;
   }
   rawHead_.resize(kProbeSize);
   rawHead_.resize(ReadFully(file_, rawHead_.data(), rawHead_.size()));
   if (file_.failed()) {
-    message.assign(path).append(kCannotReadSuffix);
+    message = DisplayName(path).append(kCannotReadSuffix);
     return false;
   }
   if (rawHead_.size() < kMinimumInput) {
-    message.assign(path).append(kUnknownFormatSuffix);
+    message = DisplayName(path).append(kUnknownFormatSuffix);
     return false;
   }
   if (static_cast<unsigned char>(rawHead_[0]) == 0x1F &&
@@ -99,6 +102,10 @@ bool BatchInput::Open(std::string_view path, std::string& message) {
     gzip_ = std::make_unique<GzipSource>(*raw_);
     head_.resize(kProbeSize);
     head_.resize(ReadFully(*gzip_, head_.data(), head_.size()));
+    if (file_.failed()) {
+      message = DisplayName(path).append(kCannotReadSuffix);
+      return false;
+    }
     if (gzip_->failed() || head_.empty()) {
       message = kDecompressFailedMessage;
       return false;
@@ -110,7 +117,7 @@ bool BatchInput::Open(std::string_view path, std::string& message) {
   }
   format_ = RecognizeFormat(gzip_ ? head_ : rawHead_);
   if (format_ < 0) {
-    message.assign(path).append(kUnknownFormatSuffix);
+    message = DisplayName(path).append(kUnknownFormatSuffix);
     return false;
   }
   return true;
@@ -118,10 +125,12 @@ bool BatchInput::Open(std::string_view path, std::string& message) {
 
 std::string BatchInput::Failure(std::string_view path) const {
   if (!records_->failed()) return {};
+  // The file itself failed (a read error, or it changed while it was read);
+  // known once the source has ended, so no reader touches it any more.
+  if (file_.failed() || !gzip_) return DisplayName(path).append(kCannotReadSuffix);
   // Damage found late in compressed data counts as much as damage at its
   // start: the records read so far must not pass for the whole file.
-  if (gzip_) return std::string(kDecompressFailedMessage);
-  return std::string(path).append(kCannotReadSuffix);
+  return std::string(kDecompressFailedMessage);
 }
 
 bool SameFile(const fs::path& input, const fs::path& output) {
@@ -139,7 +148,7 @@ std::string Joined(const std::vector<std::string>& names) {
   std::string text;
   for (const std::string& name : names) {
     if (!text.empty()) text += '\n';
-    text += name;
+    text += DisplayName(name);
   }
   return text;
 }
@@ -168,14 +177,14 @@ int ConvertFile(std::string_view inputPath, std::string_view outputPath, std::st
   // Writing the input over itself would destroy it before it is read.
   for (const std::string& name : names) {
     if (SameFile(fs::path(inputPath), fs::path(name))) {
-      message.assign(inputPath).append(kSameFileSuffix);
+      message = DisplayName(inputPath).append(kSameFileSuffix);
       return kConvertFailed;
     }
   }
 
   OutputFiles files(std::move(names));
   if (!files.Open(0)) {
-    message.assign(files.FileName(0)).append(kCannotCreateSuffix);
+    message = DisplayName(files.FileName(0)).append(kCannotCreateSuffix);
     return kConvertFailed;
   }
   std::string stopped;
@@ -192,7 +201,7 @@ int ConvertFile(std::string_view inputPath, std::string_view outputPath, std::st
     if (converted == 1) stopped = kWriteFailedMessage;
     files.Discard();
     message = options.group ? kGroupFilesFrame : kOneFileFrame;
-    message += options.group ? GroupBase(*output) : *output;
+    message += DisplayName(options.group ? GroupBase(*output) : *output);
     message += '\n';
     message += stopped;
     return kConvertFailed;

@@ -3,7 +3,8 @@
 //
 // Output is all or nothing: records are written to temporary files beside
 // the output names, which take their final names only when the whole run
-// has succeeded. After a failure none of the output names exists.
+// has succeeded. After a failure only the run's temporary files are gone:
+// every file that existed before the run is as it was.
 #ifndef TALVENOR_BATCH_CONVERT_FILE_H_
 #define TALVENOR_BATCH_CONVERT_FILE_H_
 

@@ -12,7 +12,19 @@ namespace {
 // 2147483647 bytes or more is refused.
 constexpr std::size_t kMaxLength = INT_MAX - 1;
 
-bool IsAsciiLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+// A letter of code page 1252, the records' code page: ASCII letters, the
+// letters among 0x80-0x9F (Š, Œ, Ž, š, œ, ž, Ÿ, ƒ), ª, µ, º and 0xC0-0xFF
+// except × (0xD7) and ÷ (0xF7).
+bool IsLetter(unsigned char c) {
+  if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) return true;
+  switch (c) {
+    case 0x83: case 0x8A: case 0x8C: case 0x8E: case 0x9A: case 0x9C: case 0x9E: case 0x9F:
+    case 0xAA: case 0xB5: case 0xBA:
+      return true;
+    default:
+      return c >= 0xC0 && c != 0xD7 && c != 0xF7;
+  }
+}
 bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
@@ -47,7 +59,7 @@ int RecognizeFormat(std::string_view firstBytes) {
   if (firstBytes.empty()) return -1;
   const auto first = static_cast<unsigned char>(firstBytes[0]);
   if (first == '"' || first == ';' || (firstBytes.size() > 2 && firstBytes[2] == ';')) return 1;
-  if (IsAsciiLetter(first) || IsDigit(first) || first == ' ') return 0;
+  if (IsLetter(first) || IsDigit(first) || first == ' ') return 0;
   return -1;
 }
 

@@ -53,7 +53,8 @@ class GzipMemoryReader {
 };
 
 // The record format recognised from the first bytes of (decompressed)
-// input: 1 = separated values, 0 = fixed record length, -1 = unknown.
+// input: 1 = separated values, 0 = fixed record length (the first byte a
+// letter of code page 1252, a digit or a blank), -1 = unknown.
 int RecognizeFormat(std::string_view firstBytes);
 
 // Decompresses `block` into `output` and sets `format` from its first

@@ -10,6 +10,12 @@ namespace {
 constexpr std::size_t kReadBufferSize = 64 * 1024;
 static_assert(kReadBufferSize >= kMaxLineWithEnd);
 
+// A carriage return anywhere but directly before the line feed: records
+// separated by carriage returns alone would otherwise pass for one record.
+bool HoldsCarriageReturn(std::string_view line) {
+  return std::memchr(line.data(), '\r', line.size()) != nullptr;
+}
+
 }  // namespace
 
 LineReader::LineReader(ByteSource& source)
@@ -26,7 +32,7 @@ LineReader::Next LineReader::Read(std::string_view& line) {
       start_ += length + 1;
       line = std::string_view(begin, length);
       if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-      return line.empty() ? Next::kMalformed : Next::kLine;
+      return line.empty() || HoldsCarriageReturn(line) ? Next::kMalformed : Next::kLine;
     }
     // No line feed among the bytes read: the line runs on, unless the
     // input has ended, when its last line takes a carriage return and a
@@ -36,7 +42,7 @@ LineReader::Next LineReader::Read(std::string_view& line) {
       if (available + 2 > kMaxLineWithEnd) return Next::kMalformed;
       start_ = end_;
       line = std::string_view(begin, available);
-      return Next::kLine;
+      return HoldsCarriageReturn(line) ? Next::kMalformed : Next::kLine;
     }
     if (available + 1 > kMaxLineWithEnd) return Next::kMalformed;
     if (!Refill()) return Next::kReadError;

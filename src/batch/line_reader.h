@@ -4,8 +4,10 @@
 // not part of the record line. A last line without line feed counts as if
 // carriage return and line feed followed it; an input that ends with a line
 // feed has no further line. A record line together with its line end must
-// fit into 4000 characters, and an empty line is not a record: either stops
-// the run. Memory use is one fixed read buffer, whatever the input's size.
+// fit into 4000 characters; an empty line is not a record, and neither is a
+// line holding any other carriage return (records separated by carriage
+// returns alone): each of these stops the run. Memory use is one fixed
+// read buffer, whatever the input's size.
 #ifndef TALVENOR_BATCH_LINE_READER_H_
 #define TALVENOR_BATCH_LINE_READER_H_
 
@@ -25,7 +27,7 @@ class LineReader {
   enum class Next {
     kLine,       // a record line is ready
     kEnd,        // the input is used up
-    kMalformed,  // an empty line, or one longer than the limit
+    kMalformed,  // an empty line, one longer than the limit, or a stray CR
     kReadError,  // the source failed
   };
 

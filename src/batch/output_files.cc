@@ -6,8 +6,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
+
+#include "batch/temporary_files.h"
 
 namespace talvenor::batch {
 namespace {
@@ -30,12 +33,62 @@ mode_t NewFileMode() {
   return 0666 & ~mask;
 }
 
-// Whether an output name may be replaced: it does not exist, or it is a
-// file (not a folder) that we may write.
-bool MayReplace(const std::string& name) {
-  struct stat status {};
-  if (::stat(name.c_str(), &status) != 0) return errno == ENOENT;
-  return !S_ISDIR(status.st_mode) && ::access(name.c_str(), W_OK) == 0;
+// The longest chain of symbolic links followed, as the kernel's limit.
+constexpr int kMaxLinks = 40;
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The file that writing to `name` reaches: `name` itself, or the target of
+// the symbolic links it names (which need not exist yet). False when that
+// file may not be replaced: it is no regular file (a folder, a device, a
+// FIFO), may not be written, or cannot be reached.
+bool OutputTarget(const std::string& name, std::string& target) {
+  std::string current = name;
+  for (int links = 0; links <= kMaxLinks; ++links) {
+    struct stat status {};
+    if (::lstat(current.c_str(), &status) != 0) {
+      target = current;
+      return errno == ENOENT;
+    }
+    if (!S_ISLNK(status.st_mode)) {
+      target = current;
+      return S_ISREG(status.st_mode) && ::access(current.c_str(), W_OK) == 0;
+    }
+    char link[PATH_MAX];
+    const ssize_t length = ::readlink(current.c_str(), link, sizeof link);
+    if (length <= 0 || static_cast<std::size_t>(length) >= sizeof link) return false;
+    const std::string linked(link, static_cast<std::size_t>(length));
+    current = linked.front() == '/' ? linked : FolderOf(current) + linked;
+  }
+  return false;
+}
+
+// The temporary file's name pattern for `target`: hidden, beside it, and
+// saying what it is should it ever be left behind (kill -9).
+std::string TemporaryPattern(const std::string& target) {
+  const std::string folder = FolderOf(target);
+  return folder + "." + target.substr(folder.size()) + ".talvenor-tmp-XXXXXX";
+}
+
+// Gives a new temporary file the permissions the output will keep: those
+// of the file it replaces, or those any newly created file gets.
+void TakePermissions(int descriptor, const std::string& target) {
+  struct stat existing {};
+  if (::stat(target.c_str(), &existing) != 0) {
+    ::fchmod(descriptor, NewFileMode());
+    return;
+  }
+  // Owner and group are kept where the system allows it (root may keep
+  // both, the owner the group if a member of it); otherwise the new file
+  // belongs to whoever runs the program.
+  const bool kept = ::fchown(descriptor, existing.st_uid, existing.st_gid) == 0 ||
+                    ::fchown(descriptor, static_cast<uid_t>(-1), existing.st_gid) == 0;
+  static_cast<void>(kept);
+  // After the owner, which would clear set-user-ID and set-group-ID bits.
+  ::fchmod(descriptor, existing.st_mode & 07777);
 }
 
 // Removes an output name unless it is a folder or may not be written.
@@ -85,15 +138,30 @@ OutputFiles::~OutputFiles() {
 bool OutputFiles::Open(int index) {
   File& file = files_[index];
   if (file.descriptor >= 0) return true;
-  if (file.name.empty() || !MayReplace(file.name)) return false;
-  std::string pattern = file.name + ".tmp-XXXXXX";
-  const int descriptor = ::mkostemp(pattern.data(), O_CLOEXEC);
-  if (descriptor < 0) return false;
-  // mkostemp creates the file for its owner only; the result should carry
-  // the permissions any newly created file would.
-  ::fchmod(descriptor, NewFileMode());
+  std::string target;
+  if (file.name.empty() || !OutputTarget(file.name, target)) return false;
+  std::string pattern = TemporaryPattern(target);
+  int descriptor = -1;
+  int slot = -1;
+  {
+    // Created and registered in one step: an interruption in between would
+    // leave the file behind.
+    const InterruptionsHeld held;
+    descriptor = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (descriptor < 0) return false;
+    slot = RegisterTemporaryFile(pattern);
+    if (slot < 0) {
+      ::unlink(pattern.c_str());
+      ::close(descriptor);
+      return false;
+    }
+  }
+  // mkostemp creates the file for its owner only.
+  TakePermissions(descriptor, target);
   file.descriptor = descriptor;
+  file.target = std::move(target);
   file.temporaryName = std::move(pattern);
+  file.slot = slot;
   file.records = 0;
   file.used = 0;
   file.written = 0;
@@ -157,14 +225,19 @@ bool OutputFiles::Commit(std::vector<std::string>& written) {
     file.descriptor = -1;
     sound = sound && closed == 0;
   }
+  // The files take their names as one step that an interruption cannot cut
+  // in half.
+  const InterruptionsHeld held;
   for (File& file : files_) {
     if (!sound) break;
     if (file.temporaryName.empty() || file.records == 0) continue;
-    if (::rename(file.temporaryName.c_str(), file.name.c_str()) != 0) {
+    if (::rename(file.temporaryName.c_str(), file.target.c_str()) != 0) {
       sound = false;
       break;
     }
     file.temporaryName.clear();
+    ForgetTemporaryFile(file.slot);
+    file.slot = -1;
     written.push_back(file.name);
   }
   if (!sound) {
@@ -181,10 +254,7 @@ bool OutputFiles::Commit(std::vector<std::string>& written) {
 }
 
 void OutputFiles::Discard() {
-  for (File& file : files_) {
-    CloseAndRemoveTemporary(file);
-    RemoveOutputName(file.name);
-  }
+  for (File& file : files_) CloseAndRemoveTemporary(file);
 }
 
 void OutputFiles::CloseAndRemoveTemporary(File& file) {
@@ -196,6 +266,8 @@ void OutputFiles::CloseAndRemoveTemporary(File& file) {
     ::unlink(file.temporaryName.c_str());
     file.temporaryName.clear();
   }
+  ForgetTemporaryFile(file.slot);
+  file.slot = -1;
   file.used = 0;
 }
 

@@ -1,12 +1,18 @@
 // The output files of one batch run: one name, or ten group names.
 //
-// Records are written to temporary files beside their final names (same
-// folder, the name + ".tmp-XXXXXX") through a 64 KiB buffer per file. A
-// successful run commits: every temporary file is flushed, synced and
-// closed, then renamed to its final name. A failed run discards: the
-// temporary files and every output name are removed. Either way no
-// temporary file stays behind, and after a commit exactly the files that
-// received records exist under the output names.
+// Records are written to temporary files beside the files they will become
+// (same folder, "." + the name + ".talvenor-tmp-XXXXXX") through a 64 KiB
+// buffer per file. A successful run commits: every temporary file is
+// flushed, synced and closed, then renamed to its final name. A failed run
+// discards: only its temporary files are removed, and every file that
+// existed before the run stays as it was. Either way no temporary file
+// stays behind (an interrupting signal removes them too, see
+// temporary_files.h), and after a commit exactly the files that received
+// records exist under the output names.
+//
+// An output name that is a symbolic link is written through to the link's
+// target. A replaced file keeps its permission bits (and, where allowed,
+// its owner and group); a new one gets 0666 less the umask.
 #ifndef TALVENOR_BATCH_OUTPUT_FILES_H_
 #define TALVENOR_BATCH_OUTPUT_FILES_H_
 
@@ -55,8 +61,9 @@ class OutputFiles final : public RecordOutput {
   long records(int file) const { return files_[file].records; }
 
   // Creates the temporary file of `file` (nothing when it is open). False
-  // when it cannot be created, or when the output name is a folder or an
-  // existing file that may not be written.
+  // when it cannot be created, or when the output name leads to something
+  // that may not be replaced: a folder, a device, a FIFO, a file that may
+  // not be written.
   bool Open(int file);
   // Appends one record line to `file`, opening it first when needed.
   Status WriteRecord(int file, std::string_view line) override;
@@ -67,14 +74,16 @@ class OutputFiles final : public RecordOutput {
   // order, or false when a flush, sync, close or rename failed; then
   // everything is discarded as by Discard().
   bool Commit(std::vector<std::string>& written);
-  // Ends a failed run: removes the temporary files and every output name
-  // that may be written (never a folder or a write-protected file).
+  // Ends a failed run: removes the temporary files; the output names stay
+  // as they were before the run.
   void Discard();
 
  private:
   struct File {
-    std::string name;
+    std::string name;           // the output name, as given
+    std::string target;         // the file it reaches (through links)
     std::string temporaryName;
+    int slot = -1;              // see RegisterTemporaryFile
     int descriptor = -1;
     long records = 0;
     std::unique_ptr<char[]> buffer;

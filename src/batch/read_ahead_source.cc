@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "batch/temporary_files.h"
+
 namespace talvenor::batch {
 
 ReadAheadSource::ReadAheadSource(ByteSource& source, std::size_t bufferSize) : source_(source) {
@@ -20,6 +22,9 @@ ReadAheadSource::~ReadAheadSource() {
 }
 
 void ReadAheadSource::Produce() {
+  // Interrupting signals go to the thread that runs the conversion, which
+  // can hold them back while output files take their names.
+  BlockInterruptionsOnThisThread();
   for (;;) {
     Buffer* target = nullptr;
     {

@@ -9,8 +9,8 @@
 namespace talvenor::batch {
 namespace {
 
-constexpr std::size_t kBicWidth = 11;
-constexpr std::size_t kIbanWidth = 22;
+constexpr std::size_t kBicWidth = kNewBicWidth;
+constexpr std::size_t kIbanWidth = kNewIbanWidth;
 constexpr std::string_view kBlankBic = "           ";
 constexpr std::string_view kBlankIban = "                      ";
 constexpr std::string_view kNoOldIban = "0000";
@@ -301,18 +301,17 @@ void RecordConverter::AppendField(std::size_t position) {
   const bool quoted = separated_ && layout_.fields[position].quoted == 1;
   if (field == resultField_) {
     AppendResult(quoted);
-  } else if (field == bicField_ && writesNumbers_) {
-    const std::string_view bic = texts_.bic;
+  } else if ((field == bicField_ || field == ibanField_) && writesNumbers_) {
+    const std::string_view value = field == bicField_ ? texts_.bic : texts_.iban;
     if (separated_) {
-      AppendValue(bic, quoted);
+      AppendValue(value, quoted);
     } else {
-      Put(bic);
-      Put(kBlankBic.substr(std::min(kBicWidth, bic.size())));
+      // A fixed-length record keeps its length: the field is filled to its
+      // width (the layout makes it at least as wide as the value).
+      Put(value);
+      const auto width = static_cast<std::size_t>(layout_.fields[position].length);
+      if (value.size() < width) PutBlanks(width - value.size());
     }
-  } else if (field == ibanField_ && writesNumbers_) {
-    const std::string_view iban = texts_.iban;
-    // A fixed-length record keeps its length even without an IBAN.
-    AppendValue(!separated_ && iban.empty() ? kBlankIban : iban, quoted);
   } else {
     AppendValue(tokens_[position], quoted);
   }

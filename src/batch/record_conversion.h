@@ -81,6 +81,10 @@ class RecordConverter {
     cursor_ += text.size();
   }
   void Put(char c) { *cursor_++ = c; }
+  void PutBlanks(std::size_t count) {
+    std::memset(cursor_, ' ', count);
+    cursor_ += count;
+  }
 
   const RecordLayout& layout_;
   const BankDirectory& directory_;

@@ -98,6 +98,18 @@ bool ParseFieldDescription(std::string_view text, FieldInfo& field, int& role) {
   return true;
 }
 
+// In fixed-length records the new BIC and the new IBAN are written into the
+// fields of their roles; a field narrower than they are would cut them or
+// shift every later field.
+bool FixedFieldsHoldTheNumbers(const RecordLayout& layout) {
+  if (layout.format != kFormatFixed) return true;
+  const auto holds = [&layout](int role, int width) {
+    const int field = layout.RoleField(role);
+    return field < 0 || layout.fields[static_cast<std::size_t>(field)].length >= width;
+  };
+  return holds(kRoleNewBic, kNewBicWidth) && holds(kRoleNewIban, kNewIbanWidth);
+}
+
 // Reads the custom layout of the sections "PARSER" and "FIELDS".
 int LoadCustomLayout(RecordLayout& layout, const platform::PrivateProfile& formatIni) {
   const int fieldCount = formatIni.GetInt("FIELDS", "ANZ", 0);
@@ -141,7 +153,7 @@ int LoadCustomLayout(RecordLayout& layout, const platform::PrivateProfile& forma
   }
   layout.bankCodePosition = bankCodeIndex - 1;
   layout.accountPosition = accountIndex - 1;
-  return kLayoutUsable;
+  return FixedFieldsHoldTheNumbers(layout) ? kLayoutUsable : kLayoutInsufficient;
 }
 
 }  // namespace

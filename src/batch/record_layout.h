@@ -37,6 +37,10 @@ enum FieldRole : int {
 };
 inline constexpr int kRoleCount = 12;
 
+// The widths of what a batch run writes: the new BIC and the new IBAN.
+inline constexpr int kNewBicWidth = 11;
+inline constexpr int kNewIbanWidth = 22;
+
 struct FieldInfo {
   std::string name;  // informational only
   int length = 0;    // width (fixed) or the accepted maximum (separated)
@@ -64,7 +68,9 @@ inline constexpr int kLayoutFormatUnspecified = -1;
 
 // Fills `layout` (format preset, positions -1, no fields) from the
 // sections "PARSER" and "FIELDS" of `formatIni`. Returns 1, 0 or -1 as
-// above. A layout that names no bank-code or account position is 0.
+// above. A layout that names no bank-code or account position is 0, and so
+// is a fixed-length layout whose new-BIC field is narrower than 11 or whose
+// new-IBAN field is narrower than 22 characters.
 int LoadRecordLayout(RecordLayout& layout, const platform::PrivateProfile& formatIni);
 
 // The same with FORMAT.INI read from `formatIniPath` (a missing file gives

@@ -3,6 +3,7 @@
 #include "batch/line_reader.h"
 #include "batch/record_conversion.h"
 #include "batch/record_layout.h"
+#include "platform/display_text.h"
 
 namespace talvenor::batch {
 
@@ -25,8 +26,22 @@ std::string RecordNotesText(const RecordNotes& notes) {
 int ConvertRecords(ByteSource& input, int format, const std::filesystem::path& formatIni,
                    const BankDirectory& directory, RecordOutput& output, std::string& message,
                    RecordNotes* notes) {
-  message = kMalformedInputMessage;
+  // A FORMAT.INI that is there but cannot be read would silently give the
+  // built-in layout, which is not the one the person configured.
+  platform::ConfigFileState state = platform::ConfigFileState::kMissing;
+  const platform::PrivateProfile formatProfile = platform::PrivateProfile::Load(formatIni, &state);
+  if (state == platform::ConfigFileState::kUnusable) {
+    message = platform::EscapeControlCharacters(formatIni.string());
+    message += kCannotReadSuffix;
+    return 0;
+  }
+  return ConvertRecords(input, format, formatProfile, directory, output, message, notes);
+}
 
+int ConvertRecords(ByteSource& input, int format, const platform::PrivateProfile& formatIni,
+                   const BankDirectory& directory, RecordOutput& output, std::string& message,
+                   RecordNotes* notes) {
+  message = kMalformedInputMessage;
   RecordLayout layout;
   layout.format = format;
   const int loaded = LoadRecordLayout(layout, formatIni);
@@ -60,7 +75,7 @@ int ConvertRecords(ByteSource& input, int format, const std::filesystem::path& f
       case RecordOutput::Status::kWritten:
         break;
       case RecordOutput::Status::kCannotCreate:
-        message.assign(output.FileName(file));
+        message = platform::EscapeControlCharacters(output.FileName(file));
         message += kCannotCreateSuffix;
         return 0;
       case RecordOutput::Status::kWriteFailed:

@@ -397,10 +397,10 @@ bool MethodB5(MethodAccount& account) {
   return !OneOf(account.At(1), "89") && RunMethod("00", account);
 }
 
-// "01" for the ranges 0001000000-0005999999, 0700000000-0799999999 and
-// 0900000000-0999999999; every other account needs no check.
+// "01" for the ranges 0001000000-0005999999 and 0700000000-0899999999;
+// every other account needs no check.
 bool MethodB7(MethodAccount& account) {
-  const bool checked = (account.At(1) == '0' && OneOf(account.At(2), "79")) ||
+  const bool checked = (account.At(1) == '0' && OneOf(account.At(2), "78")) ||
                        (account.Span(1, 3) == "000" && OneOf(account.At(4), "12345"));
   return !checked || RunMethod("01", account);
 }

@@ -100,10 +100,12 @@ RuleStepEnd Rule0031(RuleEvaluation& e) {
   return RuleStepEnd::kComplete;
 }
 
-// Rules 0032 to 0035: refuse prefixes 80-89, move prefixes 100 up, donation accounts.
+// Rules 0032 to 0035: refuse prefixes 80-89 (rule 0033 accepts them), move
+// prefixes 100 up, donation accounts.
 RuleStepEnd Rule0032To0035(RuleEvaluation& e) {
   const long prefix = AccountPrefix(e.texts.account);
-  if (e.effectiveRule != 3300 && prefix >= 80 && prefix <= 89) return RuleStepEnd::kRefuse;
+  const bool takesEighties = e.effectiveRule == 3300 || e.effectiveRule == 3301;
+  if (!takesEighties && prefix >= 80 && prefix <= 89) return RuleStepEnd::kRefuse;
   if (prefix >= 100) {
     const std::string_view successor = SuccessorBankCode(prefix, e.texts.bankCode);
     if (successor != e.texts.bankCode) MoveToDirectoryBank(e, successor);

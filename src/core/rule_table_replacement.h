@@ -52,7 +52,6 @@ static_assert(KeysAscend<AccountRow>(kRule0011));
 inline constexpr AccountRow kRule0007[] = {
     {111, "1115"},
     {221, "23002157"},
-    {888, "1901335750"},
     {1888, "18882068"},
     {2006, "1900668508"},
     {2626, "1900730100"},
@@ -61,6 +60,7 @@ inline constexpr AccountRow kRule0007[] = {
     {4000, "4028"},
     {4444, "17368"},
     {5050, "73999"},
+    {8888, "1901335750"},
     {30000, "9992959"},
     {43430, "1901693331"},
     {46664, "1900399856"},
@@ -142,7 +142,7 @@ inline constexpr AccountRow kRule0024[] = {
 };
 static_assert(KeysAscend<AccountRow>(kRule0024));
 
-// Rule 0033 version 00: donation accounts.
+// Rule 0033, both versions: donation accounts.
 inline constexpr AccountRow kRule0033[] = {
     {94, "2711931"},
     {22222, "5803435253"},
@@ -159,7 +159,7 @@ inline constexpr AccountRow kRule0034[] = {
 };
 static_assert(KeysAscend<AccountRow>(kRule0034));
 
-// Rule 0035 version 00: donation account; looked up whatever the length.
+// Rule 0035, both versions: donation account; looked up whatever the length.
 inline constexpr AccountRow kRule0035[] = {
     {9696, "1490196966"},
 };
@@ -280,9 +280,9 @@ inline constexpr ReplacementTable kReplacementTables[] = {
     {1700, kNoRule, "", KeyForm::kShortAccount, kRule0017},
     {1800, kNoRule, "", KeyForm::kLeadingFive, kRule0018, kRule0018LongFormOnly},
     {2400, kNoRule, "", KeyForm::kShortAccount, kRule0024},
-    {3300, kNoRule, "", KeyForm::kShortAccount, kRule0033},
+    {3300, 3301, "", KeyForm::kShortAccount, kRule0033},
     {3400, kNoRule, "", KeyForm::kShortAccount, kRule0034},
-    {3500, kNoRule, "", KeyForm::kAnyLength, kRule0035},
+    {3500, 3501, "", KeyForm::kAnyLength, kRule0035},
     {5100, kNoRule, "", KeyForm::kShortAccount, kRule0051},
     {5400, 5401, "", KeyForm::kWholeTextFirst, kRule0054, {}, kRule0054WholeText},
 };

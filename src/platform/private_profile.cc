@@ -6,8 +6,6 @@
 #include <charconv>
 #include <climits>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "platform/number_text.h"
@@ -60,22 +58,17 @@ std::string_view StripTrailingSpace(std::string_view text) {
   return text;
 }
 
-// The offset of the first of `chars` in `text` or of an inline comment (a
-// ";" directly after white space), else text.size(); as inih searches.
-std::size_t FindCharsOrComment(std::string_view text, std::string_view chars) {
-  bool afterSpace = false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (chars.find(c) != std::string_view::npos || (afterSpace && c == ';')) return i;
-    afterSpace = IsSpace(c);
-  }
-  return text.size();
+// The offset of the first of `chars` in `text`, else text.size().
+std::size_t FindChars(std::string_view text, std::string_view chars) {
+  return std::min(text.find_first_of(chars), text.size());
 }
 
-// What inih makes of one line, worked out here for the lines that are kept
-// away from it. Mirrors inih's rules: comments first, then (for an indented
+// What one line means, worked out here for the lines that are kept away
+// from inih. Follows inih's rules: comments first, then (for an indented
 // line after a key) continuation, then "[section]", then "name=value" or
-// "name:value"; inline comments are cut off.
+// "name:value"; but a ";" after the start of a line is part of the line,
+// as the Windows profile functions read it, where inih would cut off an
+// inline comment.
 struct LineMeaning {
   enum Kind { kNothing, kSection, kBadSection, kPair, kBadPair };
   Kind kind = kNothing;
@@ -91,7 +84,7 @@ LineMeaning Interpret(std::string_view line) {
   meaning.indented = start.data() != line.data();
   if (start.front() == '[') {
     const std::string_view inner = start.substr(1);
-    const std::size_t end = FindCharsOrComment(inner, "]");
+    const std::size_t end = FindChars(inner, "]");
     if (end == inner.size() || inner[end] != ']') {
       meaning.kind = LineMeaning::kBadSection;
     } else {
@@ -100,13 +93,12 @@ LineMeaning Interpret(std::string_view line) {
     }
     return meaning;
   }
-  const std::size_t end = FindCharsOrComment(start, "=:");
-  if (end == start.size() || (start[end] != '=' && start[end] != ':')) {
+  const std::size_t end = FindChars(start, "=:");
+  if (end == start.size()) {
     meaning.kind = LineMeaning::kBadPair;
     return meaning;
   }
-  std::string_view value = start.substr(end + 1);
-  value = value.substr(0, FindCharsOrComment(value, {}));
+  const std::string_view value = start.substr(end + 1);
   meaning.kind = LineMeaning::kPair;
   meaning.name = std::string(StripTrailingSpace(start.substr(0, end)));
   meaning.value = std::string(StripTrailingSpace(SkipLeadingSpace(value)));
@@ -136,9 +128,10 @@ std::string StandIn(const LineMeaning& meaning, std::size_t number) {
 
 // Hands inih the text line by line. inih reads into a fixed buffer (200
 // bytes in the Debian build) and drops whatever does not fit; a line that
-// would not fit whole, or whose section or key name inih would cut short, is
-// interpreted here, kept aside, and replaced by a short stand-in that the
-// handler resolves.
+// would not fit whole, whose section or key name inih would cut short, or
+// that holds a ";" inih might take for an inline comment, is interpreted
+// here, kept aside, and replaced by a short stand-in that the handler
+// resolves.
 class LineFeeder {
  public:
   explicit LineFeeder(std::string_view text) : rest_(text) {}
@@ -171,7 +164,8 @@ class LineFeeder {
     if (first_ && content.substr(0, 3) == "\xEF\xBB\xBF") content.remove_prefix(3);
     first_ = false;
 
-    bool standIn = line.size() + 2 > room || line.find(kStandInMark) != std::string_view::npos;
+    bool standIn = line.size() + 2 > room || line.find(kStandInMark) != std::string_view::npos ||
+                   line.find(';') != std::string_view::npos;
     LineMeaning meaning;
     if (standIn || content.size() >= kInihNameBuffer) {
       meaning = Interpret(content);
@@ -219,12 +213,11 @@ int Collect(void* user, const char* section, const char* name, const char* value
 
 }  // namespace
 
-PrivateProfile PrivateProfile::Load(const std::filesystem::path& file) {
-  std::ifstream stream(file, std::ios::binary);
-  if (!stream) return PrivateProfile();
-  const std::string text((std::istreambuf_iterator<char>(stream)),
-                         std::istreambuf_iterator<char>());
-  return Parse(text);
+PrivateProfile PrivateProfile::Load(const std::filesystem::path& file, ConfigFileState* state) {
+  std::string text;
+  const ConfigFileState read = ReadConfigFile(file, text);
+  if (state != nullptr) *state = read;
+  return read == ConfigFileState::kRead ? Parse(text) : PrivateProfile();
 }
 
 PrivateProfile PrivateProfile::Parse(std::string_view text) {

@@ -5,8 +5,10 @@
 // default that applies when the file, section or key is missing.
 //
 // A missing or unreadable file is not an error: it reads as an empty
-// profile. Lines that are not sections, keys or comments are ignored.
-// Lines of any length are read in full; a NUL byte ends its line.
+// profile (see config_file.h for what can be read). A line whose first
+// character other than white space is ";" is a comment; a ";" later in a
+// line is part of it. Lines that are not sections, keys or comments are
+// ignored. Lines of any length are read in full; a NUL byte ends its line.
 #ifndef TALVENOR_PLATFORM_PRIVATE_PROFILE_H_
 #define TALVENOR_PLATFORM_PRIVATE_PROFILE_H_
 
@@ -17,12 +19,17 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/config_file.h"
+
 namespace talvenor::platform {
 
 class PrivateProfile {
  public:
-  // Reads `file`; a file that cannot be read gives an empty profile.
-  static PrivateProfile Load(const std::filesystem::path& file);
+  // Reads `file`; a file that is missing or cannot be read gives an empty
+  // profile. `state`, when given, says which of the two, or that the file
+  // was read.
+  static PrivateProfile Load(const std::filesystem::path& file,
+                             ConfigFileState* state = nullptr);
   // Parses INI text held in memory.
   static PrivateProfile Parse(std::string_view text);
 

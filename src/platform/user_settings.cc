@@ -2,12 +2,16 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <iostream>
 #include <system_error>
 #include <vector>
 
+#include "platform/config_file.h"
+#include "platform/display_text.h"
 #include "platform/number_text.h"
 #include "platform/private_profile.h"
 
@@ -40,12 +44,40 @@ struct Line {
   bool header = false;
 };
 
-std::vector<Line> ReadLines(const std::filesystem::path& file) {
+// Says once per process that the settings cannot be read, so a person
+// knows why the defaults apply.
+void WarnUnusable(const std::filesystem::path& file) {
+  static std::atomic<bool> warned{false};
+  if (warned.exchange(true)) return;
+  std::cerr << "talvenor: " << EscapeControlCharacters(file.string())
+            << " cannot be read as a settings file; the default settings apply\n";
+}
+
+// The settings file's values; empty when it is missing or unusable.
+PrivateProfile LoadSettings(const std::filesystem::path& file) {
+  ConfigFileState state = ConfigFileState::kMissing;
+  PrivateProfile profile = PrivateProfile::Load(file, &state);
+  if (state == ConfigFileState::kUnusable) WarnUnusable(file);
+  return profile;
+}
+
+// The lines of the settings file (none when it is missing), or nothing when
+// there is something at its name that cannot be read as a file: that must
+// not be replaced by a file of our own.
+std::optional<std::vector<Line>> ReadLines(const std::filesystem::path& file) {
+  std::string content;
+  const ConfigFileState state = ReadConfigFile(file, content);
+  if (state == ConfigFileState::kUnusable) {
+    WarnUnusable(file);
+    return std::nullopt;
+  }
   std::vector<Line> lines;
-  std::ifstream stream(file, std::ios::binary);
-  std::string text;
   std::string section;
-  while (std::getline(stream, text)) {
+  std::string_view rest = content;
+  while (!rest.empty()) {
+    const std::size_t feed = std::min(rest.find('\n'), rest.size());
+    std::string text(rest.substr(0, feed));
+    rest.remove_prefix(std::min(feed + 1, rest.size()));
     if (!text.empty() && text.back() == '\r') text.pop_back();
     Line line{text, section, {}, false};
     const std::string_view trimmed = TrimBlanks(text);
@@ -133,16 +165,16 @@ UserSettings::UserSettings(std::filesystem::path file) : file_(std::move(file)) 
 
 std::optional<std::string> UserSettings::Find(std::string_view section,
                                               std::string_view key) const {
-  return PrivateProfile::Load(file_).Find(section, key);
+  return LoadSettings(file_).Find(section, key);
 }
 
 std::string UserSettings::GetString(std::string_view section, std::string_view key,
                                     std::string_view fallback) const {
-  return PrivateProfile::Load(file_).GetString(section, key, fallback);
+  return LoadSettings(file_).GetString(section, key, fallback);
 }
 
 int UserSettings::GetInt(std::string_view section, std::string_view key, int fallback) const {
-  return PrivateProfile::Load(file_).GetInt(section, key, fallback);
+  return LoadSettings(file_).GetInt(section, key, fallback);
 }
 
 bool UserSettings::SetString(std::string_view section, std::string_view key,
@@ -154,31 +186,36 @@ bool UserSettings::SetString(std::string_view section, std::string_view key,
     if (c != '\n' && c != '\r') raw += c;
   }
   raw += '"';
-  std::vector<Line> lines = ReadLines(file_);
-  Put(lines, section, key, raw);
-  return WriteLines(file_, lines);
+  std::optional<std::vector<Line>> lines = ReadLines(file_);
+  if (!lines) return false;
+  Put(*lines, section, key, raw);
+  return WriteLines(file_, *lines);
 }
 
 bool UserSettings::SetInt(std::string_view section, std::string_view key, int value) {
-  std::vector<Line> lines = ReadLines(file_);
-  Put(lines, section, key, std::to_string(value));
-  return WriteLines(file_, lines);
+  std::optional<std::vector<Line>> lines = ReadLines(file_);
+  if (!lines) return false;
+  Put(*lines, section, key, std::to_string(value));
+  return WriteLines(file_, *lines);
 }
 
 void TakeOverFormerSettings(const std::filesystem::path& settingsFile,
                             const std::filesystem::path& formerFile) {
   if (UserSettings(settingsFile).Find(kSettingsSection, kSettingPath)) return;
   std::error_code error;
+  std::optional<std::vector<Line>> lines = ReadLines(settingsFile);
+  if (!lines) return;  // the former settings stay until ours can be written
   if (std::filesystem::is_regular_file(formerFile, error)) {
-    std::vector<Line> lines = ReadLines(settingsFile);
-    for (const Line& former : ReadLines(formerFile)) {
+    const std::optional<std::vector<Line>> formerLines = ReadLines(formerFile);
+    if (!formerLines) return;
+    for (const Line& former : *formerLines) {
       if (former.key.empty()) continue;
       const std::string_view trimmed = TrimBlanks(former.text);
       const std::string_view raw = TrimBlanks(trimmed.substr(trimmed.find_first_of("=:") + 1));
-      Put(lines, former.section, former.key, raw);
+      Put(*lines, former.section, former.key, raw);
     }
     // Keep the former settings when they could not be copied.
-    if (!WriteLines(settingsFile, lines)) return;
+    if (!WriteLines(settingsFile, *lines)) return;
   }
   std::filesystem::remove(formerFile, error);
 }

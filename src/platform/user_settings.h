@@ -2,6 +2,10 @@
 // (XDG_CONFIG_HOME defaults to ~/.config). Values live in sections, read
 // with defaults like the program's other configuration files; writes
 // replace the file as a whole, so a reader never sees half a file.
+//
+// Something at the file's name that cannot be read as a file (a folder, a
+// FIFO, a device) gives the defaults, is never replaced, and is reported
+// once per process on stderr.
 #ifndef TALVENOR_PLATFORM_USER_SETTINGS_H_
 #define TALVENOR_PLATFORM_USER_SETTINGS_H_
 
@@ -37,7 +41,8 @@ class UserSettings {
   int GetInt(std::string_view section, std::string_view key, int fallback) const;
 
   // Stores a value, creating the folder and file when needed; false when
-  // the file cannot be written. Line breaks in a value are not stored.
+  // the file cannot be written or cannot be read as a file. Line breaks in
+  // a value are not stored.
   bool SetString(std::string_view section, std::string_view key, std::string_view value);
   bool SetInt(std::string_view section, std::string_view key, int value);
 

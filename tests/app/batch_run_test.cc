@@ -3,18 +3,23 @@
 // folder so that the FORMAT.INI beside it is the test's own, and runs with
 // its per-user settings in that folder and at a date within the data set's
 // validity (faketime).
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/faketime.h"
@@ -243,7 +248,7 @@ TEST_F(BatchRun, AFormatIniBesideTheProgramIsUsed) {
                                  kHaspaIban + "\";00\r\n");
 }
 
-TEST_F(BatchRun, WriteFailureLeavesNothing) {
+TEST_F(BatchRun, WriteFailureKeepsTheEarlierOutput) {
   // A file size limit makes the disk "full" after a few KiB; the signal it
   // would raise is ignored, so write(2) fails instead.
   std::string csv;
@@ -253,7 +258,113 @@ TEST_F(BatchRun, WriteFailureLeavesNothing) {
   const Outcome outcome = Run("in.csv out.csv", "trap '' XFSZ; ulimit -f 16;");
   EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(outcome.err, "Fehler beim Erzeugen von:\nout.csv\nFehler beim Schreiben!\n");
+  EXPECT_EQ(Names(), (V{"in.csv", "out.csv"}));
+  EXPECT_EQ(Read("out.csv"), "alt");
+}
+
+TEST_F(BatchRun, AnEmptyOutputNameIsAUsageError) {
+  Write("in.csv", CsvRecord("20050550") + "\n");
+  for (const char* arguments : {"in.csv ''", "missing.csv ''", "'' ''"}) {
+    const Outcome outcome = Run(arguments);
+    EXPECT_EQ(outcome.status, 2) << arguments;
+    EXPECT_EQ(outcome.err, "talvenor: the output file name is empty\n") << arguments;
+  }
+  EXPECT_EQ(Run("-s in.csv ''").err, "");
   EXPECT_EQ(Names(), (V{"in.csv"}));
+}
+
+TEST_F(BatchRun, RecordsSeparatedByCarriageReturnsAloneAreMalformed) {
+  Write("in.csv", CsvRecord("20050550") + "\r" + CsvRecord("20050550") + "\r");
+  Write("mixed.csv", CsvRecord("20050550") + "\r\n" + CsvRecord("20050550") + "\r" +
+                         CsvRecord("20050550") + "\r\n");
+  for (const char* input : {"in.csv", "mixed.csv"}) {
+    const Outcome outcome = Run(std::string(input) + " out.csv");
+    EXPECT_EQ(outcome.status, 1) << input;
+    EXPECT_EQ(outcome.err, "Fehler beim Erzeugen von:\nout.csv\n"
+                           "Die Eingangsdatei hat einen fehlerhaften Aufbau\n");
+  }
+  EXPECT_EQ(Names(), (V{"in.csv", "mixed.csv"}));
+}
+
+TEST_F(BatchRun, SettingsThatAreNoFileGiveTheDefaultsAndOneWarning) {
+  Write("in.csv", CsvRecord("20050550") + "\n");
+  const std::string settings = Path("config/Korvane/Talvenor.ini");
+  const std::string warning =
+      "talvenor: " + settings + " cannot be read as a settings file; the default settings apply\n";
+  fs::create_directory(settings);
+  Outcome outcome = Run("in.csv out.csv");
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.err, warning);
+  EXPECT_EQ(Read("out.csv"), kCsvHaspaOutput);
+  EXPECT_TRUE(fs::is_directory(settings));
+
+  fs::remove(settings);
+  ASSERT_EQ(::mkfifo(settings.c_str(), 0600), 0);
+  outcome = Run("in.csv out2.csv");  // would wait for a writer if it opened the FIFO plainly
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.err, warning);
+  EXPECT_TRUE(fs::is_fifo(settings));
+}
+
+// The preloaded library behind the faketime command, so that the program
+// can be started (and signalled) as a process of its own.
+std::string FaketimeLibrary() {
+  for (const char* path : {"/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1",
+                           "/usr/lib/aarch64-linux-gnu/faketime/libfaketime.so.1",
+                           "/usr/lib/faketime/libfaketime.so.1",
+                           "/usr/local/lib/faketime/libfaketime.so.1"}) {
+    if (fs::exists(path)) return path;
+  }
+  return {};
+}
+
+TEST_F(BatchRun, InterruptedRunsLeaveNoTemporaryFile) {
+  const std::string library = FaketimeLibrary();
+  if (library.empty()) GTEST_SKIP() << "libfaketime not found";
+  Write("out.csv", "alt");
+  const std::string input = Path("in.csv");
+  // A FIFO as input: the run reads what is written and then waits for more.
+  std::string records;
+  for (int i = 0; i < 200; ++i) records += CsvRecord("20050550") + "\n";
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    ASSERT_EQ(::mkfifo(input.c_str(), 0600), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      if (::chdir(work_.c_str()) != 0) ::_exit(120);
+      const int null = ::open("/dev/null", O_WRONLY);
+      ::dup2(null, STDOUT_FILENO);
+      ::dup2(null, STDERR_FILENO);
+      ::setenv("XDG_CONFIG_HOME", (work_ / "config").c_str(), 1);
+      ::setenv("LD_PRELOAD", library.c_str(), 1);
+      ::setenv("FAKETIME", "@2024-05-01 12:00:00", 1);
+      const std::string program = (root_ / "bin" / "talvenor").string();
+      ::execl(program.c_str(), program.c_str(), "in.csv", "out.csv", static_cast<char*>(nullptr));
+      ::_exit(121);
+    }
+    const int fifo = ::open(input.c_str(), O_WRONLY);  // waits until the run opens it
+    ASSERT_GE(fifo, 0);
+    ASSERT_EQ(::write(fifo, records.data(), records.size()),
+              static_cast<ssize_t>(records.size()));
+    // Wait for the run's temporary file; the run then waits for more input.
+    bool temporary = false;
+    for (int i = 0; i < 500 && !temporary; ++i) {
+      for (const std::string& name : Names()) {
+        temporary |= name.starts_with(".out.csv.talvenor-tmp-");
+      }
+      if (!temporary) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(temporary);
+    ::kill(child, signal);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ::close(fifo);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+    fs::remove(input);
+    EXPECT_EQ(Names(), (V{"out.csv"}));
+    EXPECT_EQ(Read("out.csv"), "alt");
+  }
 }
 
 }  // namespace

@@ -20,7 +20,9 @@ TEST(ParseCommandLine, SingleAccountCommands) {
   EXPECT_TRUE(verify.json);
   EXPECT_EQ(verify.operands.size(), 3u);
 
-  EXPECT_EQ(Parse({"--verify", "00", "123"}).kind, CommandKind::kVerify);
+  for (const char* method : {"00", "99", "A0", "B7", "D9", "E0", "E4"}) {
+    EXPECT_EQ(Parse({"--verify", method, "123"}).kind, CommandKind::kVerify) << method;
+  }
   EXPECT_EQ(Parse({"--iban", "", ""}).kind, CommandKind::kIban);  // empty fields are allowed
 }
 
@@ -37,6 +39,10 @@ TEST(ParseCommandLine, RefusesWhatTheFieldsWouldNotAccept) {
       {"--verify", "a4", "123"},              // lower case
       {"--verify", "AB", "123"},              // letter in second place
       {"--verify", "000", "123"},
+      {"--verify", "E5", "123"},              // beyond the catalogue's last code E4
+      {"--verify", "E9", "123"},
+      {"--verify", "F0", "123"},
+      {"--verify", "Z9", "123"},
       {"--verify", "00", "12x"},
       {"--verify", "00", "123", "123456789"},
       {"--verify", "00"},
@@ -47,6 +53,25 @@ TEST(ParseCommandLine, RefusesWhatTheFieldsWouldNotAccept) {
     const Command command = Parse(arguments);
     EXPECT_EQ(command.kind, CommandKind::kUsageError) << ::testing::PrintToString(arguments);
     EXPECT_FALSE(command.error.empty());
+  }
+}
+
+TEST(ParseCommandLine, ComplaintsShowControlCharactersEscaped) {
+  struct Case {
+    std::vector<std::string> arguments;
+    const char* shown;  // part of the complaint
+  };
+  const Case cases[] = {
+      {{"--fo\x1b[31mo"}, "--fo\\x1B[31mo"},
+      {{"--iban", "1\n2", "3"}, "\"1\\n2\""},
+      {{"--verify", "0\r", "3"}, "\"0\\r\""},
+  };
+  for (const Case& c : cases) {
+    const Command command = Parse(c.arguments);
+    EXPECT_NE(command.error.find(c.shown), std::string::npos) << command.error;
+    for (const char raw : {'\x1b', '\n', '\r'}) {
+      EXPECT_EQ(command.error.find(raw), std::string::npos) << command.error;
+    }
   }
 }
 

@@ -1,5 +1,6 @@
 // Runs the built program as a whole process.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <array>
@@ -96,11 +97,19 @@ TEST(Executable, BadInputIsRefusedBeforeAnyCalculation) {
 }
 
 TEST(Executable, VerifyExitStatus) {
-  // Method 09 accepts everything; an unknown method code fails everything;
-  // a zero account is no account.
+  // Method 09 accepts everything; 00 fails 1234 (cross sums 2+6+2 = 10,
+  // digit 0); a zero account is no account; a code without method is
+  // refused, not answered with "fails".
   EXPECT_EQ(RunProgram("--verify 09 1234").status, 0);
-  EXPECT_EQ(RunProgram("--verify F0 1234").status, 1);
+  EXPECT_EQ(RunProgram("--verify 00 1234").status, 1);
   EXPECT_EQ(RunProgram("--verify 09 0000").status, 2);
+  for (const char* method : {"E5", "F0", "Z9"}) {
+    const Result refused = RunProgram(std::string("--verify ") + method + " 1234", true);
+    EXPECT_EQ(refused.status, 2) << method;
+    EXPECT_NE(refused.out.find(std::string("no check-digit method \"") + method + "\""),
+              std::string::npos)
+        << refused.out;
+  }
   const Result json = RunProgram("--verify 09 00123 10000000 --json");
   const auto object = nlohmann::json::parse(json.out);
   EXPECT_EQ(object["method"], "09");
@@ -126,12 +135,26 @@ TEST(Executable, ReadsDebugIniBesideTheProgram) {
   fs::create_directories(folder);
   const fs::path copy = folder / "talvenor";
   fs::copy_file(Program(), copy);
-  EXPECT_EQ(nlohmann::json::parse(RunProgramAt(copy, "--iban 10000000 1234567897 --json").out)["resultCode"] == 50,
-            false);
+  const std::string iban = "--iban 10000000 1234567897 --json";
+  const int withoutOverride = nlohmann::json::parse(RunProgramAt(copy, iban).out)["resultCode"];
+  EXPECT_NE(withoutOverride, 50);
   std::ofstream(folder / "DEBUG.INI") << "[USEREGEL]\r\n10000000=100\r\n";
-  const auto json = nlohmann::json::parse(RunProgramAt(copy, "--iban 10000000 1234567897 --json").out);
+  const auto json = nlohmann::json::parse(RunProgramAt(copy, iban).out);
   EXPECT_EQ(json["resultCode"], 50);
   EXPECT_EQ(json["notReleased"], true);
+
+  // A DEBUG.INI that is no file counts as missing: no override, no hang.
+  for (const char* kind : {"folder", "fifo"}) {
+    fs::remove(folder / "DEBUG.INI");
+    if (std::string(kind) == "folder") {
+      fs::create_directory(folder / "DEBUG.INI");
+    } else {
+      ASSERT_EQ(::mkfifo((folder / "DEBUG.INI").c_str(), 0600), 0);
+    }
+    const Result result = RunProgramAt(copy, iban);
+    EXPECT_EQ(result.status, 0) << kind;
+    EXPECT_EQ(nlohmann::json::parse(result.out)["resultCode"], withoutOverride) << kind;
+  }
   fs::remove_all(folder);
 }
 

@@ -401,6 +401,43 @@ TEST_F(UpdateExchange, RedirectsStayOnHttps) {
   }
 }
 
+TEST_F(UpdateExchange, ARedirectLoopEndsAtTheLimit) {
+  // The page redirects to itself: the initial request and five redirects,
+  // then the check gives up without a page.
+  const auto server = StartPageServer(200, "PRGVER : #2.0#URL : #https://example.org/#",
+                                      {"--redirect", "/update/orvexupd.htm"});
+  std::string url;
+  EXPECT_EQ(Check(Trusting(*server), "1.0", url), "1.0");
+  EXPECT_EQ(url, "");
+  const std::vector<std::string> requests = ReadLogLines(Log());
+  EXPECT_EQ(requests.size(), 6u);
+  for (const std::string& request : requests) {
+    EXPECT_EQ(nlohmann::json::parse(request)["path"], "/update/orvexupd.htm");
+  }
+}
+
+TEST_F(UpdateExchange, AServerThatTricklesIsCutOffByTheOverallBound) {
+  // The markers come at once, then 30 filler bytes, a byte every half
+  // second (15 s in all): too fast for the idle bound, which cuts off less
+  // than one byte per second (one byte a second would sit on its edge), so
+  // only the overall bound (connect time-out plus twice the transfer
+  // time-out, 3 s here) ends the check, and a page cut off there is no page.
+  TestServer server({"--mode", "trickle", "--cert", File("trusted.pem").string(), "--key",
+                     File("trusted.key").string(), "--body",
+                     "PRGVER : #2.0#URL : #https://example.org/#", "--trail", "30",
+                     "--interval", "0.5", "--log", Log().string()});
+  ASSERT_NE(server.port(), 0);
+  const auto start = std::chrono::steady_clock::now();
+  std::string url;
+  EXPECT_EQ(Check(Trusting(server), "1.0", url, nullptr, kShortTimeouts), "1.0");
+  const auto seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_EQ(url, "");
+  EXPECT_EQ(ReadLogLines(Log()).size(), 1u);  // the request was answered, slowly
+  EXPECT_GE(seconds, 2.9);
+  EXPECT_LT(seconds, 8.0);
+}
+
 TEST_F(UpdateExchange, ServerThatNeverAnswersTimesOut) {
   // With the defaults each case would wait 15 or 20 seconds; the short
   // time-outs must end it within a few.

@@ -8,6 +8,9 @@ output, then serves until it is terminated. Modes:
               --body (between --pad and --trail filler bytes), or, for
               the update page path, with a 302 to --redirect when given.
   http        the same without TLS.
+  trickle     TLS like https, but after the headers and --body it sends
+              the announced --trail filler bytes one every --interval
+              seconds.
   silent      accepts TCP connections and never says a word.
   tls-silent  completes the TLS handshake, then never answers.
   proxy       an HTTP proxy for CONNECT tunnels that wants the Basic
@@ -66,7 +69,16 @@ def page_handler(args):
             self.send_header("Content-Type", "text/html; charset=utf-8")
             self.send_header("Content-Length", str(len(body)))
             self.end_headers()
-            self.wfile.write(body)
+            if args.mode != "trickle":
+                self.wfile.write(body)
+                return
+            head = len(body) - args.trail
+            self.wfile.write(body[:head])
+            self.wfile.flush()
+            for index in range(head, len(body)):
+                time.sleep(args.interval)
+                self.wfile.write(body[index:index + 1])
+                self.wfile.flush()
 
         def log_message(self, *unused):
             pass
@@ -158,26 +170,28 @@ class Server(socketserver.ThreadingTCPServer):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--mode", default="https",
-                        choices=["https", "http", "silent", "tls-silent", "proxy"])
+                        choices=["https", "http", "trickle", "silent", "tls-silent",
+                                 "proxy"])
     parser.add_argument("--cert")
     parser.add_argument("--key")
     parser.add_argument("--status", type=int, default=200)
     parser.add_argument("--body", default="")
     parser.add_argument("--pad", type=int, default=0)
     parser.add_argument("--trail", type=int, default=0)
+    parser.add_argument("--interval", type=float, default=1.0)
     parser.add_argument("--redirect")
     parser.add_argument("--proxy-user", default="")
     parser.add_argument("--log")
     args = parser.parse_args()
 
-    if args.mode in ("https", "http"):
+    if args.mode in ("https", "http", "trickle"):
         handler = page_handler(args)
     elif args.mode == "proxy":
         handler = proxy_handler(args)
     else:
         handler = SilentHandler
     server = Server(("127.0.0.1", 0), handler)
-    if args.mode in ("https", "tls-silent"):
+    if args.mode in ("https", "trickle", "tls-silent"):
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         context.load_cert_chain(args.cert, args.key)
         # The handshake runs in the handler's thread, so a client that

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -90,21 +91,16 @@ TEST_F(ConvertFileTest, DamagedGzipWritesNothing) {
   badMethod[2] = 7;  // not deflate
   const std::string truncated = sound.substr(0, sound.size() / 2);
   // Damage found while recognising the format stops the run before any
-  // output is touched; damage found later removes the output name, as every
-  // failure of the record loop does.
-  struct Case {
-    const std::string& bytes;
-    V namesAfter;
-  };
-  const Case cases[] = {{badMethod, {"in.gz", "out.csv"}},
-                        {badCrc, {"in.gz"}},
-                        {truncated, {"in.gz"}}};
-  for (const Case& c : cases) {
+  // output is touched; damage found later throws away what the run wrote.
+  // Either way the output of an earlier run stays as it was.
+  const std::string* damaged[] = {&badMethod, &badCrc, &truncated};
+  for (const std::string* bytes : damaged) {
     Write("out.csv", "alt");
-    Write("in.gz", c.bytes);
+    Write("in.gz", *bytes);
     EXPECT_EQ(Convert("in.gz", "out.csv"), kConvertFailed);
     EXPECT_EQ(message_, "Datei konnte nicht dekomprimiert werden!");
-    EXPECT_EQ(Names(), c.namesAfter);
+    EXPECT_EQ(Names(), (V{"in.gz", "out.csv"}));
+    EXPECT_EQ(Read("out.csv"), "alt");
   }
 }
 
@@ -126,13 +122,16 @@ TEST_F(ConvertFileTest, InputThatCannotBeOpened) {
   EXPECT_EQ(Names(), (V{"folder"}));
 }
 
-TEST_F(ConvertFileTest, MalformedInputRemovesTheOutput) {
-  Write("out.txt", "alt");
+TEST_F(ConvertFileTest, MalformedInputLeavesEarlierOutputAsItWas) {
   Write("in.txt", CsvRecord("20050550") + "\n\n" + CsvRecord("20050550") + "\n");
   EXPECT_EQ(Convert("in.txt", "out.txt"), kConvertFailed);
   EXPECT_EQ(message_, "Fehler beim Erzeugen von:\n" + Path("out.txt") +
                           "\nDie Eingangsdatei hat einen fehlerhaften Aufbau");
   EXPECT_EQ(Names(), (V{"in.txt"}));
+  Write("out.txt", "alt");
+  EXPECT_EQ(Convert("in.txt", "out.txt"), kConvertFailed);
+  EXPECT_EQ(Names(), (V{"in.txt", "out.txt"}));
+  EXPECT_EQ(Read("out.txt"), "alt");
 }
 
 TEST_F(ConvertFileTest, OutputThatCannotBeCreated) {
@@ -182,14 +181,18 @@ TEST_F(ConvertFileTest, GroupedRun) {
   EXPECT_EQ(Read("res_GRP5.txt"), CsvHaspaOutput() + CsvHaspaOutput());
 }
 
-TEST_F(ConvertFileTest, FailedGroupedRunRemovesEveryGroupName) {
+TEST_F(ConvertFileTest, FailedGroupedRunKeepsTheGroupFilesOfAnEarlierRun) {
   options_.group = true;
-  for (const char* stale : {"res_GRP0.txt", "res_GRP3.txt"}) Write(stale, "alt");
+  // The run writes group 2 before it stops; groups 0, 2 and 3 are earlier results.
+  for (const char* stale : {"res_GRP0.txt", "res_GRP2.txt", "res_GRP3.txt"}) Write(stale, "alt");
   Write("in.csv", CsvRecord("10020890") + "\n" + CsvRecord("200505501") + "\n");
   EXPECT_EQ(Convert("in.csv", "res.txt"), kConvertFailed);
   EXPECT_EQ(message_, "Fehler beim Erzeugen der Dateien zu:\n" + Path("res") +
                           "\nDie Eingangsdatei hat einen fehlerhaften Aufbau");
-  EXPECT_EQ(Names(), (V{"in.csv"}));
+  EXPECT_EQ(Names(), (V{"in.csv", "res_GRP0.txt", "res_GRP2.txt", "res_GRP3.txt"}));
+  for (const char* stale : {"res_GRP0.txt", "res_GRP2.txt", "res_GRP3.txt"}) {
+    EXPECT_EQ(Read(stale), "alt") << stale;
+  }
 }
 
 class FakeQuestion final : public SaveFileQuestion {
@@ -206,6 +209,88 @@ class FakeQuestion final : public SaveFileQuestion {
  private:
   std::optional<std::string> answer_;
 };
+
+// Changes the input while the run waits for the output name, that is after
+// the first bytes were read to recognise the format.
+class ChangingQuestion final : public SaveFileQuestion {
+ public:
+  ChangingQuestion(std::string output, std::function<void()> change)
+      : output_(std::move(output)), change_(std::move(change)) {}
+  std::optional<std::string> AskOutputPath(const std::string&) override {
+    change_();
+    return output_;
+  }
+
+ private:
+  std::string output_;
+  std::function<void()> change_;
+};
+
+TEST_F(ConvertFileTest, AnInputThatChangesWhileItIsReadGivesNoOutput) {
+  std::string csv;
+  for (int i = 0; i < 3000; ++i) csv += CsvRecord("20050550") + "\n";
+  const std::size_t half = csv.size() / 2 - (csv.size() / 2) % (CsvRecord("20050550").size() + 1);
+  struct Case {
+    const char* input;
+    std::string bytes;
+    std::function<void(const fs::path&)> change;
+    std::string message;
+  };
+  const std::string cannotRead = "\nkann nicht gelesen werden!";
+  const Case cases[] = {
+      // Truncated on a record boundary: what is left looks like a sound file.
+      {"in.csv", csv, [&](const fs::path& p) { fs::resize_file(p, half); }, cannotRead},
+      {"in.csv", csv, [&](const fs::path& p) { test_support::WriteFile(p, csv + csv); },
+       cannotRead},
+      {"in.gz", Gzip(csv), [&](const fs::path& p) { fs::resize_file(p, fs::file_size(p) / 2); },
+       cannotRead},
+  };
+  for (const Case& c : cases) {
+    Write("out.csv", "alt");
+    Write(c.input, c.bytes);
+    ChangingQuestion question(Path("out.csv"), [&] { c.change(Path(c.input)); });
+    options_.saveQuestion = &question;
+    EXPECT_EQ(Convert(c.input, ""), kConvertFailed) << c.input;
+    EXPECT_EQ(message_, Path(c.input) + c.message);
+    EXPECT_EQ(Read("out.csv"), "alt");
+    EXPECT_EQ(Names(), (V{c.input, "out.csv"}));
+    fs::remove(Path(c.input));
+  }
+}
+
+TEST_F(ConvertFileTest, AFormatIniThatIsNoFileStopsTheRun) {
+  Write("in.csv", CsvRecord("20050550") + "\n");
+  fs::create_directory(Path("FORMAT.INI"));
+  options_.formatIni = Path("FORMAT.INI");
+  EXPECT_EQ(Convert("in.csv", "out.csv"), kConvertFailed);
+  EXPECT_EQ(message_, "Fehler beim Erzeugen von:\n" + Path("out.csv") + "\n" +
+                          Path("FORMAT.INI") + "\nkann nicht gelesen werden!");
+  EXPECT_EQ(Names(), (V{"FORMAT.INI", "in.csv"}));
+  // A missing one gives the built-in layout.
+  options_.formatIni = Path("missing/FORMAT.INI");
+  EXPECT_EQ(Convert("in.csv", "out.csv"), kConvertSucceeded) << message_;
+}
+
+TEST_F(ConvertFileTest, ControlCharactersInNamesAreShownEscaped) {
+  Write("in\x1b[2J.csv", CsvRecord("20050550") + "\n");
+  Write("short\n.txt", "DE;12345");
+  struct Case {
+    std::string input;
+    std::string output;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"missing\t.csv", "out.csv", Path("missing\\t.csv") + "\nkann nicht geöffnet werden!"},
+      {"short\n.txt", "out.csv", Path("short\\n.txt") + "\nhat ein unbekanntes Format!"},
+      {"in\x1b[2J.csv", "no\rfolder/out.csv",
+       Path("no\\rfolder/out.csv") + "\nläßt sich nicht erzeugen!"},
+      {"in\x1b[2J.csv", "o\x7Fut.csv", Path("o\\x7Fut.csv") + "\nerfolgreich erzeugt."},
+  };
+  for (const Case& c : cases) {
+    Convert(c.input, c.output);
+    EXPECT_EQ(message_, c.message) << c.input;
+  }
+}
 
 TEST_F(ConvertFileTest, AnEmptyOutputPathIsAskedFor) {
   Write("in.csv", CsvRecord("20050550") + "\n");

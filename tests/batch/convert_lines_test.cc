@@ -74,9 +74,24 @@ using V = std::vector<std::string>;
 TEST(LineReader, LineEnds) {
   EXPECT_EQ(Lines("a\nb\r\nc"), (V{"a", "b", "c", "<end>"}));
   EXPECT_EQ(Lines("a\r\n"), (V{"a", "<end>"}));   // no extra line after the last end
-  EXPECT_EQ(Lines("a\r\r\n"), (V{"a\r", "<end>"}));  // one carriage return goes
-  EXPECT_EQ(Lines("a\rb\n"), (V{"a\rb", "<end>"}));
   EXPECT_EQ(Lines(""), (V{"<end>"}));
+}
+
+TEST(LineReader, ACarriageReturnNotBeforeTheLineFeedStops) {
+  struct Case {
+    const char* input;
+    V lines;
+  };
+  const Case cases[] = {
+      {"a\rb\rc\r", {"<malformed>"}},  // records separated by CR alone
+      {"a\rb\rc", {"<malformed>"}},
+      {"a\r\nb\rc\r\n", {"a", "<malformed>"}},
+      {"a\r\r\n", {"<malformed>"}},  // only the one directly before LF goes
+      {"a\rb\n", {"<malformed>"}},
+      {"a\n\rb\n", {"a", "<malformed>"}},
+      {"a\nb\r", {"a", "<malformed>"}},  // the last line gets its own CR LF
+  };
+  for (const Case& c : cases) EXPECT_EQ(Lines(c.input), c.lines) << c.input;
 }
 
 TEST(LineReader, EmptyLinesStop) {

@@ -87,8 +87,8 @@ TEST(OutputFiles, NothingHasItsNameBeforeTheCommit) {
   ASSERT_EQ(files.WriteRecord(2, "zwei b\r\n"), RecordOutput::Status::kWritten);
   const V during = folder.Names();
   ASSERT_EQ(during.size(), 2u);
-  EXPECT_TRUE(during[0].starts_with("res_GRP2.txt.tmp-")) << during[0];
-  EXPECT_TRUE(during[1].starts_with("res_GRP5.txt.tmp-")) << during[1];
+  EXPECT_TRUE(during[0].starts_with(".res_GRP2.txt.talvenor-tmp-")) << during[0];
+  EXPECT_TRUE(during[1].starts_with(".res_GRP5.txt.talvenor-tmp-")) << during[1];
   EXPECT_EQ(files.records(2), 2);
 
   V written;
@@ -113,15 +113,19 @@ TEST(OutputFiles, CommitRemovesOutputNamesWithoutRecords) {
   EXPECT_EQ(Contents(folder / "res_GRP4.txt"), "neu\r\n");
 }
 
-TEST(OutputFiles, DiscardLeavesNoOutputName) {
+TEST(OutputFiles, DiscardKeepsWhatExistedBefore) {
   TempFolder folder;
-  WriteFile(folder / "res.txt", "alt");
+  WriteFile(folder / "res_GRP0.txt", "alt 0");
+  WriteFile(folder / "res_GRP4.txt", "alt 4");
   {
-    OutputFiles files({folder / "res.txt"});
+    OutputFiles files(GroupNames(folder / "res.txt"));
     ASSERT_EQ(files.WriteRecord(0, "neu\r\n"), RecordOutput::Status::kWritten);
+    ASSERT_EQ(files.WriteRecord(7, "neu\r\n"), RecordOutput::Status::kWritten);
     files.Discard();
+    EXPECT_EQ(folder.Names(), (V{"res_GRP0.txt", "res_GRP4.txt"}));
   }
-  EXPECT_TRUE(folder.Names().empty());
+  EXPECT_EQ(Contents(folder / "res_GRP0.txt"), "alt 0");
+  EXPECT_EQ(Contents(folder / "res_GRP4.txt"), "alt 4");
 }
 
 TEST(OutputFiles, TemporaryFilesGoWithTheObject) {
@@ -168,6 +172,76 @@ TEST(OutputFiles, CommittedFilesGetTheUsualPermissions) {
   struct stat status {};
   ASSERT_EQ(::stat((folder / "res.txt").c_str(), &status), 0);
   EXPECT_EQ(status.st_mode & 0777, 0644u);
+}
+
+TEST(OutputFiles, ReplacedFilesKeepTheirPermissions) {
+  TempFolder folder;
+  struct Case {
+    const char* name;
+    mode_t before;  // 0: no such file yet
+    mode_t after;
+  };
+  const Case cases[] = {
+      {"new.txt", 0, 0640},  // 0666 less the umask 027
+      {"private.txt", 0600, 0600},
+      {"shared.txt", 0664, 0664},
+      {"odd.txt", 0701, 0701},
+  };
+  const mode_t mask = ::umask(027);
+  for (const Case& c : cases) {
+    if (c.before != 0) {
+      WriteFile(folder / c.name, "alt");
+      ASSERT_EQ(::chmod((folder / c.name).c_str(), c.before), 0);
+    }
+    OutputFiles files({folder / c.name});
+    ASSERT_EQ(files.WriteRecord(0, "neu\r\n"), RecordOutput::Status::kWritten) << c.name;
+    V written;
+    ASSERT_TRUE(files.Commit(written)) << c.name;
+    struct stat status {};
+    ASSERT_EQ(::stat((folder / c.name).c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, c.after) << c.name;
+    EXPECT_EQ(Contents(folder / c.name), "neu\r\n");
+  }
+  ::umask(mask);
+}
+
+TEST(OutputFiles, ASymbolicLinkIsWrittenThroughToItsTarget) {
+  TempFolder folder;
+  fs::create_directory(folder / "data");
+  WriteFile(folder / "data/res.txt", "alt");
+  fs::create_symlink("data/res.txt", folder / "relative.txt");
+  fs::create_symlink(folder / "relative.txt", folder / "chain.txt");
+  fs::create_symlink("data/new.txt", folder / "dangling.txt");
+  for (const char* name : {"relative.txt", "chain.txt", "dangling.txt"}) {
+    OutputFiles files({folder / name});
+    ASSERT_EQ(files.WriteRecord(0, std::string(name) + "\r\n"), RecordOutput::Status::kWritten);
+    // The temporary file lies beside the target, not beside the link.
+    EXPECT_EQ(folder.Names(), (V{"chain.txt", "dangling.txt", "data", "relative.txt"}));
+    V written;
+    ASSERT_TRUE(files.Commit(written)) << name;
+    EXPECT_EQ(written, (V{folder / name}));
+    EXPECT_TRUE(fs::is_symlink(folder / name)) << name;
+  }
+  EXPECT_EQ(Contents(folder / "data/res.txt"), "chain.txt\r\n");
+  EXPECT_EQ(Contents(folder / "data/new.txt"), "dangling.txt\r\n");
+  EXPECT_EQ(Contents(folder / "relative.txt"), "chain.txt\r\n");
+
+  // A loop of links leads nowhere.
+  fs::create_symlink("loop2.txt", folder / "loop1.txt");
+  fs::create_symlink("loop1.txt", folder / "loop2.txt");
+  OutputFiles loop({folder / "loop1.txt"});
+  EXPECT_FALSE(loop.Open(0));
+}
+
+TEST(OutputFiles, OnlyRegularFilesAreReplaced) {
+  TempFolder folder;
+  ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
+  fs::create_symlink("/dev/null", folder / "null-link");
+  OutputFiles files({folder / "fifo", "/dev/null", folder / "null-link"});
+  for (int file = 0; file < 3; ++file) EXPECT_FALSE(files.Open(file)) << file;
+  EXPECT_TRUE(fs::is_fifo(folder / "fifo"));
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+  EXPECT_EQ(folder.Names(), (V{"fifo", "null-link"}));
 }
 
 // The file system calls of a disk that fills up, or fails to sync or close.
@@ -227,7 +301,8 @@ TEST(OutputFiles, CommitFailsWhenTheLastBytesCannotBeStored) {
     V written;
     EXPECT_FALSE(files.Commit(written)) << failing;
     EXPECT_TRUE(written.empty());
-    EXPECT_TRUE(folder.Names().empty()) << failing;
+    EXPECT_EQ(folder.Names(), (V{"res_GRP1.txt"})) << failing;
+    EXPECT_EQ(Contents(folder / "res_GRP1.txt"), "alt");
     failingCall = 0;
   }
 }

@@ -293,19 +293,34 @@ TEST(RecordConversion, FixedAppendedFields) {
             "DE200000021234567897" + std::string(11, ' ') + "DE4220000002123456789723\r\n");
 }
 
-TEST(RecordConversion, FixedFieldsNarrowerThanTheirValues) {
-  // BIC and IBAN fields of 8 and 20 characters: the values are written
-  // whole, as they are in separated records; the result is appended.
+TEST(RecordConversion, FixedFieldsWiderThanTheirValuesArePadded) {
+  // BIC and IBAN fields of 15 and 30 characters: the values are padded to
+  // the fields' widths, so every output record keeps the layout's length
+  // (65) before the appended result.
   const RecordLayout layout = Layout(
       kFormatFixed,
       "[PARSER]\nUSEDEFAULT=0\nFILEFORMAT=0\nindexblz=2\nindexkto=3\n[FIELDS]\nANZ=5\n"
-      "FIELD1=2,0,LKZ,1\nFIELD2=8,0\nFIELD3=10,0\nFIELD4=8,0,BIC,9\nFIELD5=20,0,IBAN,10\n");
+      "FIELD1=2,0,LKZ,1\nFIELD2=8,0\nFIELD3=10,0\nFIELD4=15,0,BIC,9\nFIELD5=30,0,IBAN,10\n");
   RecordConverter converter(layout, Directory(), 1);
-  const std::string old = "oldbic  " + std::string("oldiban") + std::string(13, '.');
-  ASSERT_TRUE(converter.Convert("DE200000011234567897" + old));
-  EXPECT_EQ(converter.output(), "DE200000011234567897AAAADEFFXXXDE0720000001123456789700\r\n");
-  ASSERT_TRUE(converter.Convert("AT200000011234567897" + old));
-  EXPECT_EQ(converter.output(), "AT200000011234567897" + old + "26\r\n");
+  const std::string old = "oldbic" + std::string(9, '.') + "oldiban" + std::string(23, '.');
+  struct Case {
+    std::string record;
+    std::string output;
+  };
+  const Case cases[] = {
+      {"DE200000011234567897" + old, "DE200000011234567897AAAADEFFXXX    "
+                                     "DE07200000011234567897        00\r\n"},
+      // A bank without BIC: a blank BIC field of the field's width.
+      {"DE200000021234567897" + old, "DE200000021234567897" + std::string(15, ' ') +
+                                         "DE42200000021234567897        23\r\n"},
+      // Nothing written: the fields keep their input.
+      {"AT200000011234567897" + old, "AT200000011234567897" + old + "26\r\n"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(converter.Convert(c.record));
+    EXPECT_EQ(converter.output(), c.output);
+    EXPECT_EQ(converter.output().size(), 65u + 4u);
+  }
 }
 
 TEST(RecordConversion, SeparatedAppendedFields) {

@@ -331,7 +331,19 @@ TEST(RecognizeFormat, FirstBytesDecide) {
       {"a;", 0},  // ";" second: only the third byte counts
       {"\tDE", -1},
       {"-1", -1},
-      {"\xC4nderung", -1},  // a letter of code page 1252 beyond ASCII
+      // Letters of code page 1252 beyond ASCII: Ä, ß, ÿ, Š, Œ, µ.
+      {"\xC4nderung", 0},
+      {"\xDF", 0},
+      {"\xFF", 0},
+      {"\x8A", 0},
+      {"\x8C", 0},
+      {"\xB5", 0},
+      // Not letters: ×, ÷, €, ¤, a non-breaking space.
+      {"\xD7", -1},
+      {"\xF7", -1},
+      {"\x80", -1},
+      {"\xA4", -1},
+      {"\xA0", -1},
       {"", -1},
   };
   for (const Case& c : cases) {

@@ -156,6 +156,44 @@ TEST(RecordLayout, ReadsACustomLayout) {
   }
 }
 
+TEST(RecordLayout, FixedLengthFieldsForTheNewBicAndIbanHoldThem) {
+  struct Case {
+    const char* fileFormat;
+    const char* bic;   // the new BIC's field description
+    const char* iban;  // the new IBAN's field description
+    int expected;
+  };
+  const Case cases[] = {
+      {"0", "11,0,BIC,9", "22,0,IBAN,10", kLayoutUsable},
+      {"0", "15,0,BIC,9", "30,0,IBAN,10", kLayoutUsable},
+      {"0", "10,0,BIC,9", "22,0,IBAN,10", kLayoutInsufficient},
+      {"0", "11,0,BIC,9", "21,0,IBAN,10", kLayoutInsufficient},
+      {"0", "1,0,BIC,9", "1,0,IBAN,10", kLayoutInsufficient},
+      {"0", "8,0,BIC", "20,0,IBAN", kLayoutUsable},  // no roles: values are appended
+      // The role that counts is the last one named.
+      {"0", "20,0,BIC,9", "8,0,IBAN,9", kLayoutInsufficient},
+      // In separated values a field's length does not bound what is written.
+      {"1", "8,0,BIC,9", "20,0,IBAN,10", kLayoutUsable},
+  };
+  for (const Case& c : cases) {
+    RecordLayout layout = Detected(kFormatFixed);
+    const std::string ini = std::string("[PARSER]\nUSEDEFAULT=0\nFILEFORMAT=") + c.fileFormat +
+                            "\nindexblz=1\nindexkto=2\n[FIELDS]\nANZ=4\nFIELD1=8,0\n"
+                            "FIELD2=10,0\nFIELD3=" + c.bic + "\nFIELD4=" + c.iban + "\n";
+    EXPECT_EQ(Load(layout, ini), c.expected) << c.bic << " " << c.iban;
+  }
+}
+
+TEST(RecordLayout, ASemicolonInADescriptionKeepsItsRole) {
+  RecordLayout layout = Detected(kFormatFixed);
+  ASSERT_EQ(Load(layout, "[PARSER]\nUSEDEFAULT=0\nFILEFORMAT=0\nindexblz=1\nindexkto=2\n"
+                         "[FIELDS]\nANZ=3\nFIELD1=8,0\nFIELD2=10,0\n; a comment line\n"
+                         "FIELD3=11,0,Name ;x,9\n"),
+            kLayoutUsable);
+  EXPECT_EQ(layout.fields[2].name, "Name ;x");
+  EXPECT_EQ(layout.RoleField(kRoleNewBic), 2);
+}
+
 TEST(RecordLayout, LaterFieldNamingARoleReplacesTheEarlierOne) {
   RecordLayout layout = Detected(kFormatSeparated);
   ASSERT_EQ(Load(layout,

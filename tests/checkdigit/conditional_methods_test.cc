@@ -91,7 +91,7 @@ TEST(ConditionalMethodsTest, ThresholdsAndRanges) {
       {"A0", "1000", false},  // 8 -> expects 3
       {"A0", "1234567891", true},  // 18+32+56+30+50 = 186, mod 11 = 10 -> 1
       {"A0", "1234567890", false},
-      // "B7": "01" only for 0001000000-0005999999, 07..., 09...
+      // "B7": "01" only for 0001000000-0005999999 and 0700000000-0899999999.
       {"B7", "1234567890", true},  // unchecked; "01" would expect 9
       {"B7", "712345675", true},  // "01": 21+42+5+12+21+2+3+49 = 155 -> 5
       {"B7", "712345678", false},
@@ -100,7 +100,13 @@ TEST(ConditionalMethodsTest, ThresholdsAndRanges) {
       {"B7", "5999996", true},  // "01": 27+63+9+27+63+5 = 194 -> 6
       {"B7", "5999999", false},
       {"B7", "6000000", true},  // unchecked; "01" would expect 4
-      {"B7", "800000000", true},
+      {"B7", "800000000", false},  // "01": 56 -> expects 4
+      {"B7", "810011825", true},   // "01": 125 -> 5
+      {"B7", "800107653", true},   // "01": 127 -> 3
+      {"B7", "893524479", false},  // "01": 180 -> expects 0
+      {"B7", "899999990", false},  // "01": 281 -> expects 9
+      {"B7", "900000000", true},   // unchecked; "01" would expect 7
+      {"B7", "999999999", true},
       // "B8": "20", "29", then leading 510-599 or 901-910 unchecked.
       {"B8", "1234567896", true},  // "20": 203 mod 11 = 5 -> 6
       {"B8", "1234567895", true},  // "29"

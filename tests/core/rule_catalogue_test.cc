@@ -73,6 +73,10 @@ const DirectoryCase kDirectoryCases[] = {
     // Rule 700: donation account 111.
     {"37050198", "111", "COLSDE33XXX", "DE15370501980000001115", kVerdictDonationValid, 1,
      "1115"},
+    // The table has 8888, not 888; 888 is checked like any account (and fails).
+    {"37050198", "8888", "COLSDE33XXX", "DE42370501981901335750", kVerdictDonationValid, 1,
+     "1901335750"},
+    {"37050198", "888", "COLSDE33XXX", "DE33370501980000000888", kVerdictInvalid, 11},
     // Rule 800, method 60 on positions 3-9 of 1234567891: 9+8+5+6+1+4+6 = 39, digit 1.
     {"10020200", "1234567891", "BHFBDEFF500", "DE30500202001234567891", kVerdictValid, 15},
     {"10020200", "1234567890", "BHFBDEFF500", "DE57500202001234567890", kVerdictInvalid, 11},
@@ -137,11 +141,19 @@ const DirectoryCase kDirectoryCases[] = {
     // 107, 107 mod 11 = 8, digit 3.
     {"10020890", "0851234567", "HYVEDEMM488", "", kVerdictExcluded, 12},
     {"10020890", "4071234563", "HYVEDEMM429", "DE60370200904071234563", kVerdictValid, 15},
-    // Rule 3301 refuses prefix 85 as well; only 3300 does not.
-    {"70020270", "0851234567", "HYVEDEMMXXX", "", kVerdictExcluded, 12},
+    // Rule 3301 takes the prefixes 80-89 (method 95 passes 847321750) and
+    // the donation accounts of rule 0033.
+    {"70020270", "847321750", "HYVEDEMMXXX", "DE36700202700847321750", kVerdictValid, 0},
+    {"70020270", "22222", "HYVEDEMMXXX", "DE11700202705803435253", kVerdictDonationValid, 1,
+     "5803435253"},
+    {"70020270", "1111111", "HYVEDEMMXXX", "DE88700202700039908140", kVerdictDonationValid, 1,
+     "39908140"},
     // Rule 3400: donation account 502.
     {"60020290", "502", "HYVEDEMM473", "DE28600202904340118001", kVerdictDonationValid, 1,
      "4340118001"},
+    // Rule 3501 has the donation account of rule 0035.
+    {"79020076", "9696", "HYVEDEMM455", "DE29790200761490196966", kVerdictDonationValid, 1,
+     "1490196966"},
     // Rule 3501: prefix 404 moves to 30220190. Method 99 ("06"): 404123456
     // gives 101, 101 mod 11 = 2, digit 9.
     {"79020076", "4041234569", "HYVEDEMM414", "DE24302201904041234569", kVerdictValid, 15},
@@ -309,11 +321,14 @@ const StepCase kStepCases[] = {
      kVerdictValid, 0},
     {3100, "10020890", nullptr, "851234567", nullptr, "", "HYVEDEMM488", kVerdictExcluded, 12},
     {3100, "10020890", nullptr, "1234567890", nullptr, "", "HYVEDEMM488", kVerdictExcluded, 12},
-    // Rules 0033 and 0035: 3300 keeps prefix 85 (method 95 checks 0851234560
-    // with "06": s = 111, 111 mod 11 = 1, digit 0), 3301 refuses it.
+    // Rules 0033 and 0035: both versions of 0033 keep prefix 85 (method 95
+    // checks 0851234560 with "06": s = 111, 111 mod 11 = 1, digit 0), 0035
+    // refuses it.
     {3300, "70020270", nullptr, "0851234560", "70020270", "851234560", "HYVEDEMMXXX",
      kVerdictValid, 0},
-    {3301, "70020270", nullptr, "0851234560", nullptr, "", "HYVEDEMMXXX", kVerdictExcluded, 12},
+    {3301, "70020270", nullptr, "0851234560", "70020270", "851234560", "HYVEDEMMXXX",
+     kVerdictValid, 0},
+    {3501, "70020270", nullptr, "0851234560", nullptr, "", "HYVEDEMMXXX", kVerdictExcluded, 12},
     {3300, "70020270", nullptr, "94", "70020270", "2711931", "HYVEDEMMXXX",
      kVerdictDonationValid, 1},
     {3500, "79020076", nullptr, "9696", "79020076", "1490196966", "HYVEDEMM455",

@@ -55,6 +55,34 @@ TEST(PrivateProfile, IgnoresMalformedLinesAndComments) {
   EXPECT_EQ(profile.GetInt("s", "k", 0), 1);
 }
 
+TEST(PrivateProfile, OnlyASemicolonAtTheLineStartMakesAComment) {
+  struct Case {
+    const char* line;
+    const char* key;
+    const char* value;  // nullptr: the key is absent
+  };
+  const Case cases[] = {
+      {"FIELD3=11,0,Name ;x,9", "FIELD3", "11,0,Name ;x,9"},
+      {"k=a ; b ;", "k", "a ; b ;"},
+      {"k = \"quoted ;\" ", "k", "quoted ;"},
+      {"k=;", "k", ";"},
+      {"key ;x=1", "key ;x", "1"},
+      {"  ;k=1", "k", nullptr},
+      {";k=1", "k", nullptr},
+  };
+  for (const Case& c : cases) {
+    const auto profile = PrivateProfile::Parse(std::string("[s]\n") + c.line + "\nafter=2\n");
+    EXPECT_EQ(profile.Find("s", c.key), c.value ? std::optional<std::string>(c.value)
+                                               : std::nullopt)
+        << c.line;
+    EXPECT_EQ(profile.GetInt("s", "after", 0), 2) << c.line;
+  }
+  // A section header followed by a ";" keeps its name.
+  const auto profile = PrivateProfile::Parse("[FIELDS] ; Felder\nANZ=3\n[PAR;SER]\nk=1\n");
+  EXPECT_EQ(profile.GetInt("FIELDS", "ANZ", 0), 3);
+  EXPECT_EQ(profile.GetInt("PAR;SER", "k", 0), 1);
+}
+
 TEST(PrivateProfile, MissingFileReadsAsEmpty) {
   const auto profile = PrivateProfile::Load("/nonexistent/folder/DEBUG.INI");
   EXPECT_EQ(profile.GetInt("USEREGEL", "10000000", -1), -1);
@@ -98,7 +126,7 @@ TEST(PrivateProfile, LongLinesKeepTheUsualValueRules) {
       "Num=  -42" + std::string(250, '7') + "\n" +
       "cut=shorter line comes second\n");
   EXPECT_EQ(profile.GetString("settings", "path", ""), path);
-  EXPECT_EQ(profile.GetString("SETTINGS", "CUT", ""), std::string(250, 'a'));
+  EXPECT_EQ(profile.GetString("SETTINGS", "CUT", ""), std::string(250, 'a') + " ;comment");
   EXPECT_EQ(profile.GetString("SETTINGS", "NoCut", ""), std::string(250, 'b') + ";x");
   EXPECT_EQ(profile.GetInt("SETTINGS", "Num", 0), INT_MIN);
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -96,6 +97,27 @@ TEST_F(UserSettingsTest, AnUnwritableFileReportsFailureAndLeavesNoTemporary) {
   UserSettings settings(blocker / "Talvenor.ini");
   EXPECT_FALSE(settings.SetInt("SETTINGS", "GROUP", 1));
   EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 1);
+}
+
+TEST_F(UserSettingsTest, SomethingElseThanAFileGivesDefaultsAndIsNeverReplaced) {
+  const fs::path folder = folder_ / "folder.ini";
+  fs::create_directories(folder / "inside");
+  const fs::path fifo = folder_ / "fifo.ini";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const fs::path former = folder_ / "former.ini";
+  for (const fs::path& file : {folder, fifo}) {
+    Write(former, "[SETTINGS]\nGROUP=1\n");
+    UserSettings settings(file);
+    EXPECT_EQ(settings.GetInt("SETTINGS", "GROUP", 7), 7) << file;  // no hang, no abort
+    EXPECT_FALSE(settings.Find("SETTINGS", "PATH")) << file;
+    EXPECT_FALSE(settings.SetInt("SETTINGS", "GROUP", 1)) << file;
+    EXPECT_FALSE(settings.SetString("SETTINGS", "PATH", "/out")) << file;
+    TakeOverFormerSettings(file, former);
+    EXPECT_TRUE(fs::exists(former)) << file;  // kept for a later start
+  }
+  EXPECT_TRUE(fs::is_directory(folder / "inside"));
+  EXPECT_TRUE(fs::is_fifo(fifo));
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 3);
 }
 
 TEST_F(UserSettingsTest, FormerSettingsAreTakenOverOnceAndRemoved) {
