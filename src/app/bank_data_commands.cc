@@ -5,6 +5,7 @@
 
 #include "core/edition_install.h"
 #include "platform/error_text.h"
+#include "platform/display_text.h"
 
 namespace talvenor::app {
 namespace {
@@ -49,7 +50,7 @@ std::string Row(const ListedEdition& e) {
   }
   row += OriginText(e.source.origin);
   if (e.hidden) row += ", verdeckt durch eine Ausgabe gleichen Datums";
-  if (!e.source.path.empty()) row += "  " + platform::Printable(e.source.path.string());
+  if (!e.source.path.empty()) row += "  " + platform::EscapeControlCharacters(e.source.path.string());
   return row;
 }
 

@@ -1,5 +1,7 @@
 #include "app/display_check.h"
 
+#include "platform/display_text.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -8,7 +10,6 @@
 
 #include <QGuiApplication>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <string_view>
 #include <thread>
@@ -72,13 +73,13 @@ std::string WhatCannotBeOpened() {
   const std::string display = Variable("DISPLAY");
   const std::string wayland = Variable("WAYLAND_DISPLAY");
   if (!display.empty() && (platform.empty() || StartsWith(platform, "xcb"))) {
-    return "the display \"" + Printable(display) + "\" cannot be opened";
+    return "the display \"" + platform::EscapeControlCharacters(display) + "\" cannot be opened";
   }
   if (!wayland.empty() && (platform.empty() || StartsWith(platform, "wayland"))) {
-    return "the Wayland display \"" + Printable(wayland) + "\" cannot be opened";
+    return "the Wayland display \"" + platform::EscapeControlCharacters(wayland) + "\" cannot be opened";
   }
   if (!platform.empty()) {
-    return "the window system \"" + Printable(platform) + "\" cannot be started";
+    return "the window system \"" + platform::EscapeControlCharacters(platform) + "\" cannot be started";
   }
   return "no display can be opened";
 }
@@ -92,21 +93,6 @@ std::string WindowSystemProblem(int argc, char** argv) {
   }
   if (ChildConnects(argc, argv)) return {};
   return WhatCannotBeOpened();
-}
-
-std::string Printable(const std::string& text) {
-  std::string shown;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) {
-      char escaped[5];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-      shown += escaped;
-    } else {
-      shown += c;
-    }
-  }
-  return shown;
 }
 
 }  // namespace talvenor::app

@@ -19,10 +19,6 @@ namespace talvenor::app {
 // REQUIRES: no QGuiApplication exists and the process runs one thread.
 std::string WindowSystemProblem(int argc, char** argv);
 
-// `text` with control characters and bytes 0x7F shown as "\xNN", so a
-// value from the environment can be printed safely.
-std::string Printable(const std::string& text);
-
 }  // namespace talvenor::app
 
 #endif  // TALVENOR_APP_DISPLAY_CHECK_H_

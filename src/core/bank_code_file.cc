@@ -5,6 +5,8 @@
 #include <cstring>
 #include <span>
 
+#include "platform/display_text.h"
+
 namespace talvenor {
 namespace {
 
@@ -44,20 +46,10 @@ std::uint32_t Number(std::string_view digits) {
   return value;
 }
 
-// A value from the file as it can be shown: UTF-8, control characters as
-// \xNN.
+// A value from the file as it can be shown: UTF-8, control characters
+// escaped.
 std::string Shown(std::string_view value) {
-  std::string shown;
-  for (unsigned char c : value) {
-    if (c < 0x20 || c == 0x7F) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-      shown += escaped;
-    } else {
-      shown += Latin1ToUtf8(std::string_view(reinterpret_cast<const char*>(&c), 1));
-    }
-  }
-  return shown;
+  return platform::EscapeControlCharacters(Latin1ToUtf8(value));
 }
 
 std::string LineText(std::size_t lineNumber) { return "Zeile " + std::to_string(lineNumber); }

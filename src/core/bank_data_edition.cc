@@ -9,6 +9,7 @@
 #include "checkdigit/method_catalogue.h"
 #include "core/builtin_directory.h"
 #include "platform/error_text.h"
+#include "platform/display_text.h"
 #include "platform/whole_file.h"
 
 namespace talvenor {
@@ -16,7 +17,7 @@ namespace {
 
 std::string FileName(const EditionSource& source) {
   return source.origin == EditionOrigin::kBuiltIn ? std::string("(eingebaut)")
-                                                  : platform::Printable(source.path.string());
+                                                  : platform::EscapeControlCharacters(source.path.string());
 }
 
 // Why the file of `source` could not be read, as a German sentence.

@@ -9,6 +9,7 @@
 
 #include "core/edition_report.h"
 #include "platform/error_text.h"
+#include "platform/display_text.h"
 #include "platform/whole_file.h"
 
 namespace talvenor {
@@ -16,7 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Shown(const fs::path& path) { return platform::Printable(path.string()); }
+std::string Shown(const fs::path& path) { return platform::EscapeControlCharacters(path.string()); }
 
 // Writes `bytes` to a new temporary file in `folder` and renames it to
 // `target` once it is complete on disk. 0 on success, else the errno of
@@ -116,7 +117,7 @@ std::optional<Date> EditionStartDate(const fs::path& file,
   if (validFrom) {
     date = ParseIsoDate(*validFrom);
     if (!date) {
-      error = "„" + platform::Printable(*validFrom) +
+      error = "„" + platform::EscapeControlCharacters(*validFrom) +
               "“ ist kein gültiges Datum der Form JJJJ-MM-TT (z. B. 2026-06-08).";
       return std::nullopt;
     }

@@ -1,7 +1,6 @@
 #include "platform/error_text.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 namespace talvenor::platform {
@@ -33,21 +32,6 @@ std::string ErrorText(int error) {
     default:
       return std::strerror(error);
   }
-}
-
-std::string Printable(std::string_view text) {
-  std::string shown;
-  shown.reserve(text.size());
-  for (unsigned char c : text) {
-    if (c < 0x20 || c == 0x7F) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-      shown += escaped;
-    } else {
-      shown += static_cast<char>(c);
-    }
-  }
-  return shown;
 }
 
 }  // namespace talvenor::platform

@@ -158,7 +158,7 @@ TEST(ReadBankCodeFile, RefusesFilesThatAreNotWholeOrOfOneWidth) {
       {"empty line", good + "\r\n\r\n", "Zeile 2 hat 0 Zeichen"},
       {"other width first", good.substr(0, 170) + "\r\n", "Zeile 1 hat 170 Zeichen"},
       {"CR inside a line", good.substr(0, 50) + "\r" + good.substr(51) + "\r\n",
-       "Zeile 1 enthält in Spalte 51 ein Steuerzeichen (\\x0D)"},
+       "Zeile 1 enthält in Spalte 51 ein Steuerzeichen (\\r)"},
       {"NUL in the name", good.substr(0, 20) + std::string(1, '\0') + good.substr(21) + "\n",
        "Spalte 21 ein Steuerzeichen (\\x00)"},
       {"second main line", Lines({BankLine{}, BankLine{}}), "Zeile 2: zweite Hauptstelle"},
