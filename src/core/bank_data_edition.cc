@@ -20,9 +20,15 @@ std::string FileName(const EditionSource& source) {
                                                   : platform::EscapeControlCharacters(source.path.string());
 }
 
-// Why the file of `source` could not be read, as a German sentence.
-std::string ReadFailure(const EditionSource& source, const platform::WholeFile& read) {
-  const std::string name = FileName(source);
+bool IsHandledMethod(const std::string& code) {
+  return checkdigit::FindMethod(checkdigit::CheckMethodCode(code)) != nullptr;
+}
+
+}  // namespace
+
+std::string BankCodeFileReadFailure(const std::filesystem::path& file,
+                                    const platform::WholeFile& read) {
+  const std::string name = platform::EscapeControlCharacters(file.string());
   switch (read.status) {
     case platform::WholeFileStatus::kMissing:
       return "Die Bankleitzahlendatei " + name + " ist nicht vorhanden.";
@@ -37,12 +43,6 @@ std::string ReadFailure(const EditionSource& source, const platform::WholeFile& 
   return "Die Bankleitzahlendatei " + name +
          " kann nicht gelesen werden: " + platform::ErrorText(read.error) + ".";
 }
-
-bool IsHandledMethod(const std::string& code) {
-  return checkdigit::FindMethod(checkdigit::CheckMethodCode(code)) != nullptr;
-}
-
-}  // namespace
 
 std::string_view OriginText(EditionOrigin origin) {
   switch (origin) {
@@ -91,7 +91,7 @@ bool ReadEditionFile(const EditionSource& source, BankCodeFile& file, std::strin
   } else {
     read = platform::ReadWholeFile(source.path, kMaxBankCodeFileSize);
     if (read.status != platform::WholeFileStatus::kRead) {
-      error = ReadFailure(source, read);
+      error = BankCodeFileReadFailure(source.path, read);
       return false;
     }
     text = read.contents;

@@ -20,6 +20,7 @@
 #include "core/bank_code_file.h"
 #include "core/bank_directory.h"
 #include "core/edition_dates.h"
+#include "platform/whole_file.h"
 
 namespace talvenor {
 
@@ -69,6 +70,11 @@ inline constexpr std::size_t kMaxBankCodeFileSize = 64u << 20;
 // built-in edition). False with a German `error` naming the file when it
 // cannot be read or is malformed.
 bool ReadEditionFile(const EditionSource& source, BankCodeFile& file, std::string& error);
+
+// Why `file` could not be read (`read` is the failed reading), as a German
+// sentence naming it.
+std::string BankCodeFileReadFailure(const std::filesystem::path& file,
+                                    const platform::WholeFile& read);
 
 // The width of the first line of `source`'s file, or 0 when it cannot be
 // read; a cheap look that reads no more than the first line.

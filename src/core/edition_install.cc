@@ -59,22 +59,6 @@ int WriteAndRename(const fs::path& folder, const fs::path& target, std::string_v
   return 0;
 }
 
-std::string ReadFailure(const fs::path& file, const platform::WholeFile& read) {
-  switch (read.status) {
-    case platform::WholeFileStatus::kMissing:
-      return "Die Datei " + Shown(file) + " ist nicht vorhanden.";
-    case platform::WholeFileStatus::kNotRegular:
-      return Shown(file) + " ist keine gewöhnliche Datei (sondern z. B. ein Ordner oder eine FIFO).";
-    case platform::WholeFileStatus::kTooLarge:
-      return "Die Datei " + Shown(file) + " ist zu groß für eine Bankleitzahlendatei.";
-    case platform::WholeFileStatus::kUnreadable:
-    case platform::WholeFileStatus::kRead:
-      break;
-  }
-  return "Die Datei " + Shown(file) + " kann nicht gelesen werden: " +
-         platform::ErrorText(read.error) + ".";
-}
-
 InstallResult Refused(std::string message, std::vector<std::string> warnings = {}) {
   InstallResult result;
   result.message = std::move(message) + "\nEs wurde nichts installiert.";
@@ -145,7 +129,7 @@ std::optional<Date> EditionStartDate(const fs::path& file,
 InstallResult InstallEdition(const InstallRequest& request, const EditionCatalogue& catalogue) {
   const platform::WholeFile read = platform::ReadWholeFile(request.file, kMaxBankCodeFileSize);
   if (read.status != platform::WholeFileStatus::kRead) {
-    return Refused(ReadFailure(request.file, read));
+    return Refused(BankCodeFileReadFailure(request.file, read));
   }
   BankCodeFile file;
   std::string fault;
