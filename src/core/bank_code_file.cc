@@ -52,17 +52,25 @@ std::string Shown(std::string_view value) {
   return platform::EscapeControlCharacters(Latin1ToUtf8(value));
 }
 
-std::string LineText(std::size_t lineNumber) { return "Zeile " + std::to_string(lineNumber); }
+// Texts are built by appending: g++ 12 warns falsely about a literal
+// joined to a temporary text.
+std::string LineText(std::size_t lineNumber) {
+  std::string text("Zeile ");
+  text += std::to_string(lineNumber);
+  return text;
+}
 
 std::string FieldError(std::size_t lineNumber, Field field, std::string_view value,
                        std::string_view expected) {
-  std::string text = LineText(lineNumber) + ", Feld „" + field.name + "“ (Spalte";
-  text += field.width == 1 ? " " + std::to_string(field.column)
-                           : "n " + std::to_string(field.column) + "-" +
-                                 std::to_string(field.column + field.width - 1);
-  text += "): „" + Shown(value) + "“ ist ";
-  text += expected;
-  text += ".";
+  std::string text = LineText(lineNumber);
+  text.append(", Feld „").append(field.name).append("“ (Spalte");
+  if (field.width == 1) {
+    text.append(" ").append(std::to_string(field.column));
+  } else {
+    text.append("n ").append(std::to_string(field.column)).append("-");
+    text.append(std::to_string(field.column + field.width - 1));
+  }
+  text.append("): „").append(Shown(value)).append("“ ist ").append(expected).append(".");
   return text;
 }
 

@@ -27,7 +27,11 @@ std::string Program() {
   return (fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "talvenor").string();
 }
 
-std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
+std::string Quoted(const fs::path& path) {
+  std::string quoted(1, '\'');
+  quoted.append(path.string()).append(1, '\'');
+  return quoted;
+}
 
 const fs::path kPublic2026 = fs::path(TALVENOR_TEST_DATA) / "blz_2026_06_08.txt";
 
