@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "checkdigit/account_verifier.h"
@@ -44,12 +43,6 @@ std::string ForTerminal(std::string_view text) {
     if (c != '\r') plain += c;
   }
   return plain;
-}
-
-std::string RuleNumberText(int rule) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%04d %02d", rule / 100, rule % 100);
-  return text;
 }
 
 const char* RuleOriginKey(const SingleConversionOutcome& o) {

@@ -44,32 +44,24 @@ std::string BankCodeFileReadFailure(const std::filesystem::path& file,
          " kann nicht gelesen werden: " + platform::ErrorText(read.error) + ".";
 }
 
+// The words for each origin, in the order of EditionOrigin.
+struct OriginNames {
+  std::string_view text;
+  std::string_view key;
+};
+constexpr OriginNames kOriginNames[] = {
+    {"eingebaut", "builtin"},
+    {"installiert", "installed"},
+    {"systemweit", "system"},
+    {"für diesen Aufruf angegeben", "file"},
+};
+
 std::string_view OriginText(EditionOrigin origin) {
-  switch (origin) {
-    case EditionOrigin::kBuiltIn:
-      return "eingebaut";
-    case EditionOrigin::kInstalled:
-      return "installiert";
-    case EditionOrigin::kSystem:
-      return "systemweit";
-    case EditionOrigin::kGiven:
-      return "für diesen Aufruf angegeben";
-  }
-  return {};
+  return kOriginNames[static_cast<int>(origin)].text;
 }
 
 std::string_view OriginKey(EditionOrigin origin) {
-  switch (origin) {
-    case EditionOrigin::kBuiltIn:
-      return "builtin";
-    case EditionOrigin::kInstalled:
-      return "installed";
-    case EditionOrigin::kSystem:
-      return "system";
-    case EditionOrigin::kGiven:
-      return "file";
-  }
-  return {};
+  return kOriginNames[static_cast<int>(origin)].key;
 }
 
 std::string DescribeEdition(const EditionSource& source) {

@@ -5,12 +5,6 @@
 namespace talvenor {
 namespace {
 
-std::string RuleText(int rule) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%04d %02d", rule / 100, rule % 100);
-  return text;
-}
-
 std::string SuccessorText(const std::string& mark) {
   if (mark.empty()) return "nicht zur Löschung vorgesehen";
   if (mark.front() == '0') return "zur Löschung vorgesehen, ohne Nachfolger";
@@ -47,6 +41,12 @@ void CodeList(std::string& text, const BankDataEdition& edition,
 
 }  // namespace
 
+std::string RuleNumberText(int ruleNumber) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d %02d", ruleNumber / 100, ruleNumber % 100);
+  return text;
+}
+
 std::string EditionSummary(const BankDataEdition& edition) {
   std::string text;
   text += "  Gültig ab:       " + GermanDate(edition.source.validFrom) + "\n";
@@ -77,7 +77,7 @@ std::string ChangesReport(const BankDataEdition& before, const BankDataEdition& 
   Section(text, "Geänderte Löschungsangabe", changes.successor,
           [](const BlzInfoIBAN& r) { return SuccessorText(r.successorMark()); });
   Section(text, "Geänderte IBAN-Regel", changes.rule,
-          [](const BlzInfoIBAN& r) { return RuleText(r.ibanRule()); });
+          [](const BlzInfoIBAN& r) { return RuleNumberText(r.ibanRule()); });
   if (text.empty()) text = "  keine Änderungen\n";
   return text;
 }

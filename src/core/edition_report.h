@@ -25,6 +25,9 @@ std::string ChangesReport(const BankDataEdition& before, const BankDataEdition& 
 // accounts; empty when there are none.
 std::string AttentionReport(const BankDataEdition& edition);
 
+// A rule number as it is published: rule and version, "0007 00".
+std::string RuleNumberText(int ruleNumber);
+
 // The verdict an account of a bank with an unhandled method gets.
 inline constexpr std::string_view kUnhandledMethodNote =
     "Die Prüfzifferberechnungsmethode dieser Bank wird von Talvenor noch nicht unterstützt; "

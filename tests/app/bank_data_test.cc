@@ -13,6 +13,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "support/bank_files.h"
 #include "support/faketime.h"
 #include "support/test_files.h"
 
@@ -182,13 +183,11 @@ TEST_F(BankDataRun, BatchRunCountsRecordsUnderAnAssumedRule) {
 
 TEST_F(BankDataRun, OneRunWithAGivenFileAndItsOwnRuleNumbers) {
   // An extended file: the built-in one with 37050198 moved to rule 0000.
-  std::string extended = ReadFile(fs::path(TALVENOR_TEST_DATA).parent_path().parent_path() /
-                                  "data" / "blz_2024_03_04.txt");
-  for (std::size_t at = extended.find("370501981"); at != std::string::npos;
-       at = extended.find("370501982", at + 1)) {
-    extended.replace(at + 168, 6, "000000");
-  }
-  WriteFile(root_ / "extended.txt", extended);
+  const std::string builtin = ReadFile(fs::path(TALVENOR_TEST_DATA).parent_path().parent_path() /
+                                       "data" / "blz_2024_03_04.txt");
+  WriteFile(root_ / "extended.txt",
+            talvenor::test_support::WithField(builtin, "37050198",
+                                              talvenor::test_support::kRuleColumn, "000000"));
   const Outcome outcome = Run("2026-07-01 12:00:00",
                               "--iban 37050198 1234567897 --json --bank-data extended.txt "
                               "--valid-from 2026-06-08");
@@ -240,12 +239,9 @@ TEST_F(BankDataRun, RefusedInstallsChangeNothingAndExitWithTwo) {
 // that uses one this program does not know yet is listed at install and
 // its accounts are called not checkable, never invalid.
 TEST_F(BankDataRun, MethodTheProgramDoesNotHandleIsReportedNotFailed) {
-  std::string text = ReadFile(kPublic2026);
-  for (std::size_t at = text.find("370501981"); at != std::string::npos;
-       at = text.find("370501982", at + 1)) {
-    text.replace(at + 150, 2, "F1");
-  }
-  WriteFile(root_ / "blz_2026_06_08.txt", text);
+  WriteFile(root_ / "blz_2026_06_08.txt",
+            talvenor::test_support::WithField(ReadFile(kPublic2026), "37050198",
+                                              talvenor::test_support::kMethodColumn, "F1"));
   const Outcome installed = Run("2026-07-01 12:00:00", "--install-bank-data blz_2026_06_08.txt");
   ASSERT_EQ(installed.status, 0) << installed.err;
   EXPECT_TRUE(Contains(installed.out,

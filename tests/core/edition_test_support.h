@@ -13,6 +13,7 @@
 #include "core/builtin_directory.h"
 #include "core/edition_catalogue.h"
 #include "core/edition_install.h"
+#include "support/bank_files.h"
 #include "support/test_files.h"
 
 namespace talvenor::testing {
@@ -27,14 +28,8 @@ inline fs::path PublicEdition2026() {
 // The built-in file with the rule field of `bankCode`'s lines replaced by
 // `rule` (six digits).
 inline std::string BuiltinWithRule(std::string_view bankCode, std::string_view rule) {
-  std::string text(BuiltinEditionText());
-  for (std::size_t at = 0; at < text.size();) {
-    if (text.compare(at, 8, bankCode) == 0) text.replace(at + 168, 6, rule);
-    const std::size_t end = text.find('\n', at);
-    if (end == std::string::npos) break;
-    at = end + 1;
-  }
-  return text;
+  return test_support::WithField(std::string(BuiltinEditionText()), bankCode,
+                                 test_support::kRuleColumn, rule);
 }
 
 class EditionFolders : public ::testing::Test {
