@@ -153,7 +153,7 @@ TEST_P(ResultCodes, SeparatedValues) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Records, ResultCodes, testing::ValuesIn(kResults),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST(RecordConversion, FixedLineMustHoldTheWholeRecord) {
   const RecordLayout layout = Layout(kFormatFixed);
