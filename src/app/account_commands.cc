@@ -85,7 +85,7 @@ void PrintForPerson(const SingleConversionOutcome& o, std::string_view bankCode,
       << "Prüfmethode:   " << o.checkMethod << "\n"
       << "Prüfung:       " << (bold ? "\033[1m" : "") << o.verdict << (bold ? "\033[0m" : "")
       << "\n"
-      << "Ergebniscode:  " << o.resultCode << "\n"
+      << "Ergebniscode:  " << ResultNumber(o.resultCode) << "\n"
       << "IBAN-Regel:    " << RuleNumberText(o.ruleNumber) << " (" << RuleOriginText(o, edition)
       << ")\n"
       << "Datenstand:    Ausgabe vom " << GermanDate(edition.source.validFrom) << ", gültig bis "
@@ -126,7 +126,7 @@ int RunIbanCommand(const Command& command, const BankDataEdition& edition, bool 
         {"status", StatusName(o.status)}, {"bankName", o.bankName},
         {"deletionNotice", o.deletionNotice}, {"bic", o.bic},
         {"iban", o.iban}, {"verdict", o.verdict},
-        {"resultCode", o.resultCode}, {"emphasise", o.emphasise},
+        {"resultCode", ResultNumber(o.resultCode)}, {"emphasise", o.emphasise},
         {"notReleased", o.notReleased}, {"accountText", o.accountText},
         {"message", message},
         {"ruleNumber", o.ruleNumber},

@@ -15,12 +15,12 @@ constexpr std::string_view kBlankBic = "           ";
 constexpr std::string_view kBlankIban = "                      ";
 constexpr std::string_view kNoOldIban = "0000";
 constexpr std::string_view kLineEnd = "\r\n";
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
 // Room for the longest output line: a record line of up to 4000
 // characters and what may be appended to it.
 constexpr std::size_t kOutputReserve = 4096 + 64;
 static_assert(kBlankBic.size() == kBicWidth && kBlankIban.size() == kIbanWidth);
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // A token that begins with a double quote and is longer than one character
 // loses it, and then a closing quote if there is one. There is no escaping.
@@ -72,8 +72,8 @@ RecordConverter::RecordConverter(const RecordLayout& layout, const BankDirectory
   tokens_.reserve(layout.fields.size() + 1);
   joined_.reserve(64);
   output_.resize(kOutputReserve);
-  texts_.bankCode.reserve(16);
-  texts_.account.reserve(16);
+  result_.texts.bankCode.reserve(16);
+  result_.texts.account.reserve(16);
 }
 
 bool RecordConverter::Convert(std::string_view line) {
@@ -84,7 +84,7 @@ bool RecordConverter::Convert(std::string_view line) {
   // compared with the bank's data, but no outcome of such a comparison
   // changes the output record, so they are not computed.
   if (countryField_ >= 0 && tokens_[countryField_] != "DE") {
-    resultCode_ = kResultForeign;
+    resultCode_ = ResultCode::kForeign;
   } else {
     ConvertNumbers();
   }
@@ -92,7 +92,7 @@ bool RecordConverter::Convert(std::string_view line) {
   // stand in a field and be appended (padded to their widths, quoted); then
   // the result code and the line end.
   const std::size_t longest = line.size() + 3 * (tokens_.size() + 1) +
-                              2 * (texts_.bic.size() + texts_.iban.size()) +
+                              2 * (result_.texts.bic.size() + result_.texts.iban.size()) +
                               2 * (kBicWidth + kIbanWidth) + 32;
   if (output_.size() < longest) output_.resize(longest);
   cursor_ = output_.data();
@@ -167,6 +167,10 @@ int RecordConverter::GroupOf() const {
 }
 
 void RecordConverter::ConvertNumbers() {
+  // Old-IBAN part, bank code and padded account stand together as the 22
+  // characters of an IBAN; the bank code and account are read from where
+  // they stand in that text, so a short bank code shifts into the account
+  // and the record is then malformed rather than read some other way.
   std::string_view part = oldIbanField_ >= 0 ? tokens_[oldIbanField_] : kNoOldIban;
   if (part.empty() || part == "    ") part = kNoOldIban;
   const std::string_view bankToken = tokens_[layout_.bankCodePosition];
@@ -179,54 +183,46 @@ void RecordConverter::ConvertNumbers() {
   const std::string_view joined = joined_;
   const std::string_view bankCode = joined.substr(std::min<std::size_t>(4, joined.size()), 8);
   const std::string_view account = joined.substr(std::min<std::size_t>(12, joined.size()), 10);
-  const bool wellFormed = joined.size() == 22;
+  const bool wellFormed = joined.size() == kIbanWidth;
 
-  const BlzInfoIBAN* found = directory_.Lookup(bankCode);
-  if (found == nullptr) {
-    resultCode_ = wellFormed ? kResultUnknownBankCode : kResultMalformedNumbers;
+  const std::optional<BankCode> entered = BankCode::Parse(bankCode);
+  if (!entered || directory_.Lookup(entered->number()) == nullptr) {
+    resultCode_ = wellFormed ? ResultCode::kUnknownBankCode : ResultCode::kMalformedNumbers;
     return;
   }
   if (account == "0000000000" || !IsDigitsOnly(account)) {
-    resultCode_ = kResultBadAccount;
+    resultCode_ = ResultCode::kAccountInvalid;
     return;
   }
   if (!wellFormed) {
-    resultCode_ = kResultMalformedNumbers;
+    resultCode_ = ResultCode::kMalformedNumbers;
     return;
   }
 
-  const int ruleNumber = found->ibanRule();
-  const BlzInfoIBAN* inForce = found;
-  directory_.ResolveDeletion(inForce, AccountPrefix(account), ruleNumber);
+  AccountRequest request{*entered, account};
+  request.reportSuccessor = true;
+  ConvertAccount(directory_, request, result_);
+  resultCode_ = result_.resultCode;
+  if (result_.ruleOrigin == RuleOrigin::kAssumed) ++assumedRuleRecords_;
+  if (result_.texts.accountUnchecked) ++uncheckedRecords_;
 
-  char digits[16];
-  const auto printed = std::to_chars(digits, digits + sizeof digits, inForce->bankCode());
-  texts_.bankCode.assign(digits, printed.ptr);
-  texts_.account.assign(account);
-  texts_.bic.clear();
-  texts_.iban.clear();
-  texts_.verdict.clear();
-  const RuleInput input{ruleNumber, inForce, bankCode, inForce != found};
-  resultCode_ = ApplyIbanRule(directory_, input, texts_);
-  if (directory_.ruleOrigin(*found) == RuleOrigin::kAssumed) ++assumedRuleRecords_;
-  if (texts_.accountUnchecked) ++uncheckedRecords_;
-
-  writesNumbers_ = resultCode_ != 12 && resultCode_ != 50;
-  if (resultCode_ < 10 && !inForce->successorMark().empty()) {
-    resultCode_ = kResultBankCodeToBeDeleted;
+  writesNumbers_ =
+      resultCode_ != ResultCode::kAccountExcluded && resultCode_ != ResultCode::kNotAllowed;
+  const BlzInfoIBAN& inForce = *result_.inForce;
+  if (ResultNumber(resultCode_) < 10 && !inForce.successorMark().empty()) {
+    resultCode_ = ResultCode::kToBeDeleted;
   }
-  if (resultCode_ == kResultConverted && inForce->firstBic().size() != kBicWidth) {
-    resultCode_ = kResultIncompleteBic;
+  if (resultCode_ == ResultCode::kConverted && inForce.firstBic().size() != kBicWidth) {
+    resultCode_ = ResultCode::kIncompleteBic;
   }
 }
 
 // Whether what goes into the fields has exactly their widths: a BIC of at
 // most 11 characters (padded), an IBAN of 22 or none, a two-digit result.
 bool RecordConverter::FitsInPlace() const {
-  if (resultCode_ < 0 || resultCode_ > 99) return false;
   if (!writesNumbers_) return true;
-  return texts_.bic.size() <= kBicWidth &&
-         (texts_.iban.empty() || texts_.iban.size() == kIbanWidth);
+  return result_.texts.bic.size() <= kBicWidth &&
+         (result_.texts.iban.empty() || result_.texts.iban.size() == kIbanWidth);
 }
 
 // The fast path of fixed-length records: the fields stand in the line one
@@ -236,18 +232,18 @@ void RecordConverter::BuildFixedInPlace(std::string_view line) {
   Put(line);
   if (bicField_ >= 0 && writesNumbers_) {
     char* bic = output_.data() + fieldOffsets_[bicField_];
-    const std::size_t size = texts_.bic.size();
-    std::memcpy(bic, texts_.bic.data(), size);
+    const std::size_t size = result_.texts.bic.size();
+    std::memcpy(bic, result_.texts.bic.data(), size);
     std::memset(bic + size, ' ', kBicWidth - size);
   }
   if (ibanField_ >= 0 && writesNumbers_) {
-    const std::string_view iban = texts_.iban.empty() ? kBlankIban : std::string_view(texts_.iban);
+    const std::string_view iban = result_.texts.iban.empty() ? kBlankIban : std::string_view(result_.texts.iban);
     std::memcpy(output_.data() + fieldOffsets_[ibanField_], iban.data(), kIbanWidth);
   }
   if (resultField_ >= 0) {
     char* code = output_.data() + fieldOffsets_[resultField_];
-    code[0] = static_cast<char>('0' + resultCode_ / 10);
-    code[1] = static_cast<char>('0' + resultCode_ % 10);
+    code[0] = static_cast<char>('0' + ResultNumber(resultCode_) / 10);
+    code[1] = static_cast<char>('0' + ResultNumber(resultCode_) % 10);
   }
 }
 
@@ -267,7 +263,7 @@ void RecordConverter::BuildFromFields() {
 // end.
 void RecordConverter::AppendMissingFields() {
   if (bicField_ < 0) {
-    const std::string_view bic = writesNumbers_ ? std::string_view(texts_.bic) : "";
+    const std::string_view bic = writesNumbers_ ? std::string_view(result_.texts.bic) : "";
     if (separated_) {
       Put(";\"");
       Put(bic);
@@ -278,7 +274,7 @@ void RecordConverter::AppendMissingFields() {
     }
   }
   if (ibanField_ < 0) {
-    const std::string_view iban = writesNumbers_ ? std::string_view(texts_.iban) : "";
+    const std::string_view iban = writesNumbers_ ? std::string_view(result_.texts.iban) : "";
     if (separated_) {
       Put(";\"");
       Put(iban);
@@ -302,7 +298,7 @@ void RecordConverter::AppendField(std::size_t position) {
   if (field == resultField_) {
     AppendResult(quoted);
   } else if ((field == bicField_ || field == ibanField_) && writesNumbers_) {
-    const std::string_view value = field == bicField_ ? texts_.bic : texts_.iban;
+    const std::string_view value = field == bicField_ ? result_.texts.bic : result_.texts.iban;
     if (separated_) {
       AppendValue(value, quoted);
     } else {
@@ -331,7 +327,7 @@ void RecordConverter::AppendValue(std::string_view value, bool quoted) {
 // The result code as two digits ("00", "14", ...).
 void RecordConverter::AppendResult(bool quoted) {
   char code[16];
-  const auto printed = std::to_chars(code + 1, code + sizeof code, resultCode_);
+  const auto printed = std::to_chars(code + 1, code + sizeof code, ResultNumber(resultCode_));
   const char* begin = printed.ptr - (code + 1) < 2 ? code : code + 1;
   code[0] = '0';
   AppendValue(std::string_view(begin, printed.ptr), quoted);

@@ -19,19 +19,11 @@
 #include <vector>
 
 #include "batch/record_layout.h"
+#include "core/account_conversion.h"
 #include "core/bank_directory.h"
-#include "core/rule_engine.h"
+#include "core/result_code.h"
 
 namespace talvenor::batch {
-
-// Result codes the batch run sets itself, besides the engine's.
-inline constexpr int kResultConverted = 0;
-inline constexpr int kResultUnknownBankCode = 10;
-inline constexpr int kResultBadAccount = 11;
-inline constexpr int kResultBankCodeToBeDeleted = 14;
-inline constexpr int kResultMalformedNumbers = 20;
-inline constexpr int kResultIncompleteBic = 23;
-inline constexpr int kResultForeign = 26;
 
 // Whether a batch run can use `layout`: every position it names (bank
 // code, account, roles) lies within its fields.
@@ -53,7 +45,7 @@ class RecordConverter {
   // line feed, the output file it belongs to, and its result code.
   std::string_view output() const { return {output_.data(), outputSize_}; }
   int group() const { return group_; }
-  int resultCode() const { return resultCode_; }
+  int resultCode() const { return ResultNumber(resultCode_); }
   // How many records so far belonged to a bank whose IBAN rule is not
   // known (converted under the standard rule), and how many to a bank whose
   // check-digit method the program does not handle (account not checked).
@@ -103,9 +95,9 @@ class RecordConverter {
   std::string_view remainder_;
   bool hasRemainder_ = false;
   std::string joined_;  // old-IBAN part + bank code + padded account
-  RuleTexts texts_;
+  AccountResult result_;
   bool writesNumbers_ = false;  // BIC and IBAN go into the output
-  int resultCode_ = 0;
+  ResultCode resultCode_ = ResultCode::kConverted;
   int group_ = 0;
   std::size_t assumedRuleRecords_ = 0;
   std::size_t uncheckedRecords_ = 0;

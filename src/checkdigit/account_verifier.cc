@@ -1,11 +1,12 @@
 #include "checkdigit/account_verifier.h"
 
-#include <cstdio>
+#include <charconv>
 
 #include "checkdigit/check_method_code.h"
 #include "checkdigit/method_catalogue.h"
 #include "checkdigit/primitives.h"
 #include "checkdigit/shared_rules.h"
+#include "platform/left_pad.h"
 #include "platform/number_text.h"
 
 namespace talvenor::checkdigit {
@@ -15,32 +16,47 @@ constexpr int kMethod13 = CheckMethodCode("13");
 constexpr int kMethod52 = CheckMethodCode("52");
 constexpr int kMethod53 = CheckMethodCode("53");
 
+// Whether the fourth character of the bank code written as a decimal
+// number is "4".
 bool BankCodeFourthIsFour(long bankCode) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%ld", bankCode);
-  return text[0] && text[1] && text[2] && text[3] == '4';
+  char text[24];
+  const auto end = std::to_chars(text, text + sizeof text, bankCode).ptr;
+  return end - text >= 4 && text[3] == '4';
 }
 
-std::string LeftPadded(std::string_view text, std::size_t width) {
-  std::string padded(width > text.size() ? width - text.size() : 0, '0');
-  padded += text;
-  return padded;
+bool IsAllDigits(std::string_view text) {
+  for (const char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+// Whether the account has a value above zero, as the C library's strtod
+// reads it after blanks are removed.
+bool HasValueAboveZero(std::string_view account) {
+  if (!account.empty() && IsAllDigits(account)) return true;
+  return platform::ParseLeadingDouble(platform::TrimBlanks(account)) > 0.0;
 }
 
 }  // namespace
 
 int verifyAccountNumber(std::string_view accountText, std::string_view bankCodeText,
                         int methodCode, std::string& adjustedAccount) {
+  return verifyAccountNumber(accountText, platform::ParseLeadingLong(bankCodeText), methodCode,
+                             adjustedAccount);
+}
+
+int verifyAccountNumber(std::string_view accountText, long bankCode, int methodCode,
+                        std::string& adjustedAccount) {
   const std::size_t firstNonZero = accountText.find_first_not_of('0');
-  std::string account(firstNonZero == std::string_view::npos
-                          ? std::string_view{}
-                          : accountText.substr(firstNonZero));
-  const long bankCode = platform::ParseLeadingLong(bankCodeText);
-  if (platform::ParseLeadingDouble(platform::TrimBlanks(account)) <= 0.0) return -1;
+  const std::string_view significant =
+      firstNonZero == std::string_view::npos ? std::string_view{} : accountText.substr(firstNonZero);
+  if (!HasValueAboveZero(significant)) return -1;
   if (methodCode < 0) return 1;
-  const int result = verifyAccount(account, bankCode, methodCode);
-  adjustedAccount = account;
-  return result;
+  // The method reads the account and may rewrite it; the caller's text is
+  // where it ends up, so it is worked on there (keeping its buffer).
+  adjustedAccount.assign(significant);
+  return verifyAccount(adjustedAccount, bankCode, methodCode);
 }
 
 int verifyAccount(std::string& account, long bankCode, int methodCode) {
@@ -50,7 +66,7 @@ int verifyAccount(std::string& account, long bankCode, int methodCode) {
   const MethodRule rule = FindMethod(methodCode);
   if (rule == nullptr) return 0;
 
-  prepared.padded = LeftPadded(account, 10);
+  platform::LeftPadInto(account, 10, '0', prepared.padded);
   prepared.length = static_cast<int>(account.size());
   prepared.bankCode = bankCode;
   prepared.rewrite = &account;
@@ -61,7 +77,7 @@ int verifyAccount(std::string& account, long bankCode, int methodCode) {
 
 int verifySubAccountShift(std::string_view accountText) {
   if (accountText.size() > 10) return 0;
-  const std::string account = LeftPadded(accountText, 10);
+  const std::string account = platform::LeftPadded(accountText, 10, '0');
   if (account.substr(3, 3) == "000") return 0;
   return SubAccountMod10(account, 10) ? 1 : 0;
 }

@@ -9,6 +9,7 @@
 #ifndef TALVENOR_CHECKDIGIT_ACCOUNT_VERIFIER_H_
 #define TALVENOR_CHECKDIGIT_ACCOUNT_VERIFIER_H_
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,9 @@ namespace talvenor::checkdigit {
 // `adjustedAccount` as the method left it. Non-zero means the account passes.
 int verifyAccountNumber(std::string_view accountText, std::string_view bankCodeText,
                         int methodCode, std::string& adjustedAccount);
+// The same with the bank code as a number.
+int verifyAccountNumber(std::string_view accountText, long bankCode, int methodCode,
+                        std::string& adjustedAccount);
 
 // 1 when `account` passes method `methodCode` (or the method prescribes no
 // check), 0 when it fails, when the account is empty or longer than ten

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/left_pad.h"
 #include "platform/number_text.h"
 
 namespace talvenor {
@@ -12,9 +13,11 @@ long AccountPrefix(std::string_view accountText) {
 }
 
 std::string PadAccount(std::string_view accountText) {
-  std::string padded(accountText.size() < 10 ? 10 - accountText.size() : 0, '0');
-  padded += accountText;
-  return padded;
+  return platform::LeftPadded(accountText, 10, '0');
+}
+
+void PadAccountInto(std::string_view accountText, std::string& out) {
+  platform::LeftPadInto(accountText, 10, '0', out);
 }
 
 std::string_view WithoutLeadingZeros(std::string_view text) {

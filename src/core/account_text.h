@@ -15,6 +15,9 @@ long AccountPrefix(std::string_view accountText);
 
 // The text left-padded with "0" to ten characters; a longer text unchanged.
 std::string PadAccount(std::string_view accountText);
+// The same into `out`, keeping its buffer.
+// REQUIRES: `accountText` does not point into `out`.
+void PadAccountInto(std::string_view accountText, std::string& out);
 
 // The text without its leading "0" characters.
 std::string_view WithoutLeadingZeros(std::string_view text);

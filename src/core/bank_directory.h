@@ -1,5 +1,5 @@
 // The bank directory: one record per German bank code, searched by the
-// exact eight-digit bank code text.
+// bank code as a number (or its exact eight-digit text).
 //
 // The directory is read-only once built. Besides the lookup it resolves bank
 // codes that are to be deleted: it composes the notice for the person and,
@@ -59,6 +59,9 @@ class BankDirectory {
  private:
   std::vector<BlzInfoIBAN> records_;
   std::vector<RuleOrigin> origins_;
+  // The records' bank codes in the same order: a search touches only this
+  // small array, not the records.
+  std::vector<std::uint32_t> codes_;
 };
 
 // The class of rules 0031 to 0035: (rule / 100) mod 10 for rule numbers

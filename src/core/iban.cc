@@ -1,7 +1,7 @@
 #include "core/iban.h"
 
 #include <cmath>
-#include <cstdint>
+#include <optional>
 
 #include "platform/number_text.h"
 
@@ -17,30 +17,68 @@ void PutDigits(char* out, std::uint64_t value, int width) {
   }
 }
 
+// The value of a text of at most `maxDigits` decimal digits and nothing
+// else (the empty text reads as 0), or nothing for any other text.
+std::optional<std::uint64_t> PlainDigits(std::string_view text, std::size_t maxDigits) {
+  if (text.size() > maxDigits) return std::nullopt;
+  std::uint64_t value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + static_cast<std::uint64_t>(c - '0');
+  }
+  return value;
+}
+
+// The bank code and account as numbers, read as the C library reads them
+// from the start of their texts; nothing when they do not fit an IBAN.
+bool ReadNumbers(std::string_view bankCodeText, std::string_view accountText,
+                 std::uint32_t& bankCode, std::uint64_t& account) {
+  std::optional<std::uint64_t> bank = PlainDigits(bankCodeText, 8);
+  std::optional<std::uint64_t> whole = PlainDigits(accountText, 10);
+  if (!bank) {
+    const long value = platform::ParseLeadingLong(bankCodeText);
+    if (value < 0 || value > 99999999) return false;
+    bank = static_cast<std::uint64_t>(value);
+  }
+  if (!whole) {
+    const double value = platform::ParseLeadingDouble(accountText);
+    if (value < 0.0 || value > 9999999999.0 || std::trunc(value) != value) return false;
+    // Whole and below 10^10, so it converts exactly.
+    whole = static_cast<std::uint64_t>(value);
+  }
+  bankCode = static_cast<std::uint32_t>(*bank);
+  account = *whole;
+  return true;
+}
+
 }  // namespace
 
-std::string FormIban(std::string_view bankCodeText, std::string_view accountText) {
-  const long bankCode = platform::ParseLeadingLong(bankCodeText);
-  const double account = platform::ParseLeadingDouble(accountText);
-  if (bankCode < 0 || bankCode > 99999999) return {};
-  if (account < 0.0 || account > 9999999999.0 || std::trunc(account) != account) return {};
+void WriteIban(std::uint32_t bankCodeRemainder, std::uint32_t bankCode, std::uint64_t account,
+               char* out) {
+  // 10^6 mod 97 = 27 (see BankCodeRemainder for the rest).
+  const auto remainder =
+      static_cast<std::uint32_t>((bankCodeRemainder + (account % 97) * 27) % 97);
+  out[0] = 'D';
+  out[1] = 'E';
+  PutDigits(out + 2, 98 - remainder, 2);
+  PutDigits(out + 4, bankCode, 8);
+  PutDigits(out + 12, account, 10);
+}
 
-  // N = bank code * 10^16 + account * 10^6 + 131400 ("DE00" as digits);
-  // 10^16 mod 97 = 62, 10^6 mod 97 = 27, 131400 mod 97 = 62.
-  // The account is whole and below 10^10, so it converts exactly.
-  const auto wholeAccount = static_cast<std::uint64_t>(account);
-  const long b = bankCode % 97;
-  const long a = static_cast<long>(wholeAccount % 97);
-  const long remainder = ((b + 1) * 62 + a * 27) % 97;
-  const long checkDigits = 98 - remainder;
+void FormIban(std::string_view bankCodeText, std::string_view accountText, std::string& iban) {
+  std::uint32_t bankCode = 0;
+  std::uint64_t account = 0;
+  if (!ReadNumbers(bankCodeText, accountText, bankCode, account)) {
+    iban.clear();
+    return;
+  }
+  iban.resize(kGermanIbanLength);
+  WriteIban(BankCodeRemainder(bankCode), bankCode, account, iban.data());
+}
 
-  // "DE", two check digits, eight bank-code digits, ten account digits.
-  std::string iban(22, '0');
-  iban[0] = 'D';
-  iban[1] = 'E';
-  PutDigits(&iban[2], static_cast<std::uint64_t>(checkDigits), 2);
-  PutDigits(&iban[4], static_cast<std::uint64_t>(bankCode), 8);
-  PutDigits(&iban[12], wholeAccount, 10);
+std::string FormIban(std::string_view bankCode, std::string_view account) {
+  std::string iban;
+  FormIban(bankCode, account, iban);
   return iban;
 }
 

@@ -1,9 +1,14 @@
 #include "core/rule_catalogue.h"
 
+#include <algorithm>
 #include <array>
+#include <span>
 #include <string_view>
 
+#include "checkdigit/check_method_code.h"
+
 #include "core/rule_steps.h"
+#include "core/rule_table_lists.h"
 #include "core/rule_tables.h"
 
 namespace talvenor {
@@ -11,51 +16,55 @@ namespace {
 
 using namespace rule_steps;
 
-// Conditions on the entered bank code under which a rule moves the account.
-bool Always(std::string_view) { return true; }
-bool IsLeerPartner(std::string_view entered) {
-  return entered == "26691213" || entered == "28591579" || entered == "25090300";
-}
-bool Is60651070(std::string_view entered) { return entered == "60651070"; }
-bool IsVonEssenPartner(std::string_view entered) {
-  return entered == "10120800" || entered == "27010200" || entered == "60020300";
-}
-bool Is28252760(std::string_view entered) { return entered == "28252760"; }
-bool Is50810900(std::string_view entered) { return entered == "50810900"; }
+// The entered bank codes under which a substitution applies; an empty list
+// means every bank code.
+constexpr std::string_view kLeerPartners[] = {"25090300", "26691213", "28591579"};
+constexpr std::string_view kPostbankHome[] = {"60651070"};
+constexpr std::string_view kVonEssenPartners[] = {"10120800", "27010200", "60020300"};
+constexpr std::string_view kBremerLandesbankPartner[] = {"28252760"};
+constexpr std::string_view kSpardaSaarPartner[] = {"50810900"};
 
-// Rules that only hand the account to another bank code and BIC; the
-// account itself is neither tested nor changed by the rule.
+// Rules that hand the account to another bank code and BIC, and may check
+// it with another method than the bank's own; the account itself is
+// neither tested nor changed by the rule.
 struct BankSubstitution {
   int rule;
-  bool (*applies)(std::string_view enteredBankCode);
-  std::string_view bankCode;  // empty: the bank code stays
+  std::span<const std::string_view> enteredCodes;  // empty: every bank code
+  std::string_view bankCode;                       // empty: the bank code stays
   std::string_view bic;
+  std::string_view method;  // empty: the bank's own method
 };
 constexpr std::array<BankSubstitution, 23> kBankSubstitutions{{
-    {800, Always, "50020200", "BHFBDEFF500"},
-    {1200, Always, "50050000", "HELADEFFXXX"},
-    {1201, Always, "50050000", "HELADEFFXXX"},
-    {1300, Always, "30050000", "WELADEDDXXX"},
-    {1301, Always, "30050000", "WELADEDDXXX"},
-    {1400, Always, "30060601", "DAAEDEDDXXX"},
-    {1900, Always, "50120383", "DELBDE33XXX"},
-    {2500, Always, "60050101", "SOLADEST600"},
-    {2800, Always, "25050180", "SPKHDE2HXXX"},
-    {3700, Always, "30010700", "BOTKDEDXXXX"},
-    {3800, IsLeerPartner, "28590075", "GENODEF1LER"},
-    {3900, InRule0039BankCodeList, "28020050", "OLBODEH2XXX"},
-    {4000, Always, "68052328", "SOLADES1STF"},
-    {4001, Always, "68052328", "SOLADES1STF"},
-    {4300, Is60651070, "66650085", "PZHSDE66XXX"},
-    {4301, Is60651070, "66650085", "PZHSDE66XXX"},
-    {4500, Always, "", "ESSEDE5FXXX"},
-    {4501, Always, "", "ESSEDE5FXXX"},
-    {4600, Always, "31010833", "CCBADE31XXX"},
-    {4800, IsVonEssenPartner, "36010200", "VONEDE33XXX"},
-    {5000, Is28252760, "28550000", "BRLADE21LER"},
-    {5500, Always, "25410200", "BHWBDE2HXXX"},
-    {5700, Is50810900, "66010200", "BBSPDE6KXXX"},
+    {800, {}, "50020200", "BHFBDEFF500", "60"},
+    {1200, {}, "50050000", "HELADEFFXXX", ""},
+    {1201, {}, "50050000", "HELADEFFXXX", ""},
+    {1300, {}, "30050000", "WELADEDDXXX", ""},
+    {1301, {}, "30050000", "WELADEDDXXX", ""},
+    {1400, {}, "30060601", "DAAEDEDDXXX", ""},
+    {1900, {}, "50120383", "DELBDE33XXX", ""},
+    {2500, {}, "60050101", "SOLADEST600", ""},
+    {2800, {}, "25050180", "SPKHDE2HXXX", ""},
+    {3700, {}, "30010700", "BOTKDEDXXXX", ""},
+    {3800, kLeerPartners, "28590075", "GENODEF1LER", ""},
+    {3900, rule_tables::kRule0039BankCodes, "28020050", "OLBODEH2XXX", ""},
+    {4000, {}, "68052328", "SOLADES1STF", ""},
+    {4001, {}, "68052328", "SOLADES1STF", ""},
+    {4300, kPostbankHome, "66650085", "PZHSDE66XXX", "06"},
+    {4301, kPostbankHome, "66650085", "PZHSDE66XXX", "06"},
+    {4500, {}, "", "ESSEDE5FXXX", ""},
+    {4501, {}, "", "ESSEDE5FXXX", ""},
+    {4600, {}, "31010833", "CCBADE31XXX", ""},
+    {4800, kVonEssenPartners, "36010200", "VONEDE33XXX", ""},
+    {5000, kBremerLandesbankPartner, "28550000", "BRLADE21LER", ""},
+    {5500, {}, "25410200", "BHWBDE2HXXX", ""},
+    {5700, kSpardaSaarPartner, "66010200", "BBSPDE6KXXX", ""},
 }};
+
+bool Applies(const BankSubstitution& row, std::string_view entered) {
+  return row.enteredCodes.empty() ||
+         std::find(row.enteredCodes.begin(), row.enteredCodes.end(), entered) !=
+             row.enteredCodes.end();
+}
 
 // Rules that replace listed accounts (donation and pseudo accounts) from
 // the replacement table the rule number selects.
@@ -83,15 +92,15 @@ struct FixedAccountTest {
   std::array<std::string_view, 2> padded;  // the second may be empty
   std::string_view ibanAccount;            // empty: unchanged
   AccountState state;
-  int resultCode;
+  ResultCode resultCode;
   std::string_view verdict;  // empty: unchanged
 };
 constexpr std::array<FixedAccountTest, 5> kFixedAccountTests{{
-    {1600, {"0000300000", ""}, "18128012", Replaced, 1, kVerdictReplaced},
-    {2200, {"0001111111", ""}, "2222200000", Valid, 1, kVerdictReplaced},
-    {2300, {"0000000700", ""}, "1000700800", Valid, 1, kVerdictReplaced},
-    {2600, {"0000055111", "0008090100"}, "", Valid, 0, ""},
-    {2700, {"0000003333", "0000004444"}, "", Valid, 0, ""},
+    {1600, {"0000300000", ""}, "18128012", Replaced, ResultCode::kAccountChanged, kVerdictReplaced},
+    {2200, {"0001111111", ""}, "2222200000", Valid, ResultCode::kAccountChanged, kVerdictReplaced},
+    {2300, {"0000000700", ""}, "1000700800", Valid, ResultCode::kAccountChanged, kVerdictReplaced},
+    {2600, {"0000055111", "0008090100"}, "", Valid, ResultCode::kConverted, ""},
+    {2700, {"0000003333", "0000004444"}, "", Valid, ResultCode::kConverted, ""},
 }};
 
 // The remaining rules, each with a step of its own.
@@ -125,7 +134,7 @@ const Row* FindRow(const std::array<Row, N>& table, int rule) {
 
 RuleStepEnd SubstituteBankCode(RuleEvaluation& e) {
   const BankSubstitution& row = *FindRow(kBankSubstitutions, e.effectiveRule);
-  if (!row.applies(e.input.enteredBankCode)) return RuleStepEnd::kComplete;
+  if (!Applies(row, e.input.entered.text())) return RuleStepEnd::kComplete;
   if (!row.bankCode.empty()) e.texts.bankCode = row.bankCode;
   e.texts.bic = row.bic;
   return RuleStepEnd::kComplete;
@@ -161,6 +170,12 @@ RuleStep SearchRuleStep(int effectiveRule) {
 }
 
 }  // namespace
+
+int RuleMethodOverride(int effectiveRule, std::string_view enteredBankCode) {
+  const BankSubstitution* row = FindRow(kBankSubstitutions, effectiveRule);
+  if (row == nullptr || row->method.empty() || !Applies(*row, enteredBankCode)) return -1;
+  return checkdigit::CheckMethodCode(row->method);
+}
 
 RuleStep FindRuleStep(int effectiveRule) {
   // Every evaluation asks, so the answers for all four-digit rule numbers

@@ -3,6 +3,8 @@
 #ifndef TALVENOR_CORE_RULE_CATALOGUE_H_
 #define TALVENOR_CORE_RULE_CATALOGUE_H_
 
+#include <string_view>
+
 #include "core/rule_evaluation.h"
 
 namespace talvenor {
@@ -12,6 +14,11 @@ using RuleStep = RuleStepEnd (*)(RuleEvaluation& evaluation);
 // The step of `effectiveRule`, or nullptr for a rule number with no step of
 // its own (it behaves as the standard rule 0).
 RuleStep FindRuleStep(int effectiveRule);
+
+// The method number a rule checks the account with instead of the bank's
+// own (for example rule 0008's method 60), or -1 when the rule keeps the
+// bank's method for `enteredBankCode`.
+int RuleMethodOverride(int effectiveRule, std::string_view enteredBankCode);
 
 }  // namespace talvenor
 

@@ -14,14 +14,10 @@
 namespace talvenor {
 namespace {
 
-// Rules that check the account with another method than the bank's own.
+// The bank's method, unless its rule checks the account with another one.
 int MethodInForce(const RuleEvaluation& e) {
-  if (e.effectiveRule == 800) return 60;
-  if ((e.effectiveRule == 4300 || e.effectiveRule == 4301) &&
-      e.input.enteredBankCode == "60651070") {
-    return 6;
-  }
-  return e.methodNumber;
+  const int override = RuleMethodOverride(e.effectiveRule, e.input.entered.text());
+  return override >= 0 ? override : e.methodNumber;
 }
 
 // An account text the engine can work with: at most ten digits. Anything
@@ -36,6 +32,16 @@ bool IsUnhandledMethod(int methodNumber) {
   return methodNumber >= 0 && checkdigit::FindMethod(methodNumber) == nullptr;
 }
 
+// Removes blanks, tabs and line ends at both ends of `text`, keeping its
+// buffer.
+void TrimInPlace(std::string& text) {
+  const std::string_view trimmed = platform::TrimBlanks(text);
+  if (trimmed.size() == text.size()) return;
+  const auto offset = static_cast<std::size_t>(trimmed.data() - text.data());
+  text.erase(0, offset);
+  text.resize(trimmed.size());
+}
+
 void CheckAccount(RuleEvaluation& e) {
   if (e.padded == "0000000000") {
     e.state = Invalid;
@@ -44,43 +50,46 @@ void CheckAccount(RuleEvaluation& e) {
   if (IsUnhandledMethod(e.methodNumber)) {
     e.state = Valid;
     e.ibanAccount = std::string(WithoutLeadingZeros(e.texts.account));
-    e.checkedForm = PadAccount(e.ibanAccount);
+    PadAccountInto(e.ibanAccount, e.checkedForm);
     e.texts.verdict = kVerdictNotCheckable;
     e.texts.accountUnchecked = true;
     return;
   }
-  e.state = checkdigit::verifyAccountNumber(e.texts.account, e.input.enteredBankCode,
+  e.state = checkdigit::verifyAccountNumber(e.texts.account, e.input.entered.number(),
                                             e.methodNumber, e.ibanAccount);
   // A bank without method passes without the check writing the account
   // back; the IBAN must still carry the account, not zeros.
   if (e.state != Invalid && e.ibanAccount.empty()) {
     e.ibanAccount = std::string(WithoutLeadingZeros(e.texts.account));
   }
-  e.checkedForm = PadAccount(e.ibanAccount);
+  PadAccountInto(e.ibanAccount, e.checkedForm);
   if (e.state == Invalid) return;
   e.texts.verdict = kVerdictValid;
   if (e.texts.account != e.ibanAccount &&
       WithoutLeadingZeros(e.texts.account) != WithoutLeadingZeros(e.ibanAccount)) {
-    e.resultCode = 1;
+    e.resultCode = ResultCode::kAccountChanged;
   }
 }
 
 void Complete(RuleEvaluation& e) {
-  e.texts.iban = FormIban(e.texts.bankCode, e.ibanAccount);
+  FormIban(e.texts.bankCode, e.ibanAccount, e.texts.iban);
   if (e.state == Invalid) {
     e.texts.verdict = kVerdictInvalid;
-    e.resultCode = 11;
+    e.resultCode = ResultCode::kAccountInvalid;
     return;
   }
   // A rule may accept an account that failed its check (or renumber it)
   // without naming a verdict; an accepted account never goes out without
   // one.
   if (e.texts.verdict.empty()) e.texts.verdict = kVerdictValid;
-  if (e.input.enteredBankCode != e.texts.bankCode) {
-    e.resultCode = e.input.successorSubstituted ? 13 : 15;
+  if (e.input.entered.text() != e.texts.bankCode) {
+    e.resultCode =
+        e.input.successorSubstituted ? ResultCode::kSuccessorUsed : ResultCode::kBankCodeReplaced;
   } else {
     const std::string& mark = e.input.record->successorMark();
-    if (!mark.empty() && mark.front() == '0' && e.resultCode < 10) e.resultCode = 14;
+    if (!mark.empty() && mark.front() == '0' && ResultNumber(e.resultCode) < 10) {
+      e.resultCode = ResultCode::kToBeDeleted;
+    }
   }
 }
 
@@ -90,7 +99,7 @@ void Refuse(RuleEvaluation& e) {
   e.state = Refused;
   e.texts.verdict = e.notAllowed ? kVerdictNotAllowed : kVerdictExcluded;
   e.texts.iban.clear();
-  e.resultCode = e.notAllowed ? 50 : 12;
+  e.resultCode = e.notAllowed ? ResultCode::kNotAllowed : ResultCode::kAccountExcluded;
 }
 
 // The account text is not a number of at most ten digits: it fails, and no
@@ -99,20 +108,21 @@ void RejectUnusableAccount(RuleEvaluation& e) {
   e.state = Invalid;
   e.texts.verdict = kVerdictInvalid;
   e.texts.iban.clear();
-  e.resultCode = 11;
+  e.resultCode = ResultCode::kAccountInvalid;
 }
 
 }  // namespace
 
-int ApplyIbanRule(const BankDirectory& directory, const RuleInput& input, RuleTexts& texts) {
+ResultCode ApplyIbanRule(const BankDirectory& directory, const RuleInput& input,
+                         RuleTexts& texts) {
   assert(input.record != nullptr && !input.record->bics().empty());
   RuleEvaluation e{directory, input, texts};
   e.effectiveRule = input.ruleNumber == kRuleNotReleased ? 0 : input.ruleNumber;
-  texts.account = std::string(platform::TrimBlanks(texts.account));
+  TrimInPlace(texts.account);
   texts.accountUnchecked = false;
   e.methodNumber = checkdigit::CheckMethodCode(input.record->checkMethod());
   texts.bic = input.record->firstBic();
-  e.padded = PadAccount(texts.account);
+  PadAccountInto(texts.account, e.padded);
   e.methodNumber = MethodInForce(e);
 
   if (!IsUsableAccountText(texts.account)) {
@@ -125,7 +135,7 @@ int ApplyIbanRule(const BankDirectory& directory, const RuleInput& input, RuleTe
     if (end == RuleStepEnd::kRefuse) Refuse(e);
   }
 
-  if (input.ruleNumber == kRuleNotReleased || e.notAllowed) e.resultCode = 50;
+  if (input.ruleNumber == kRuleNotReleased || e.notAllowed) e.resultCode = ResultCode::kNotAllowed;
   return e.resultCode;
 }
 

@@ -5,23 +5,18 @@
 // Every evaluation runs the same common steps (trim the account, check it
 // with the bank's method, form the IBAN, derive the result code) with the
 // step of the bank's own rule in the middle. Outcomes are result codes and
-// texts, never exceptions:
-//   0  account accepted, nothing changed          IBAN formed
-//   1  the account in the IBAN differs from the one given
-//   11 the account fails its check                IBAN formed all the same
-//   12 the account is excluded                    no IBAN
-//   13 successor bank code used (caller substituted it)
-//   14 the bank code is to be deleted, no successor named
-//   15 the rule replaced the bank code
-//   50 IBAN determination not allowed (rule 0001: IBAN still formed)
+// texts, never exceptions: the engine's codes of core/result_code.h (0, 1,
+// 11 to 15 and 50; with rule 0001 the IBAN is formed under code 50).
 #ifndef TALVENOR_CORE_RULE_ENGINE_H_
 #define TALVENOR_CORE_RULE_ENGINE_H_
 
 #include <string>
 #include <string_view>
 
+#include "core/bank_code.h"
 #include "core/bank_directory.h"
 #include "core/blz_info.h"
+#include "core/result_code.h"
 
 namespace talvenor {
 
@@ -44,7 +39,7 @@ inline constexpr int kRuleNotReleased = 100;
 struct RuleInput {
   int ruleNumber = 0;                // as stored for the bank, or overridden
   const BlzInfoIBAN* record = nullptr;  // the record in force (REQUIRED)
-  std::string_view enteredBankCode;  // the bank code as entered, read only
+  BankCode entered;                  // the bank code as entered, read only
   bool successorSubstituted = false;  // the caller put the successor's record in
 };
 
@@ -71,7 +66,8 @@ struct RuleTexts {
 // gives otherwise (0 when nothing else applies); `accountUnchecked` tells
 // the caller. Result codes keep their published meaning this way; no new
 // code appears in batch output that its readers would not know.
-int ApplyIbanRule(const BankDirectory& directory, const RuleInput& input, RuleTexts& texts);
+ResultCode ApplyIbanRule(const BankDirectory& directory, const RuleInput& input,
+                         RuleTexts& texts);
 
 }  // namespace talvenor
 

@@ -29,7 +29,7 @@ struct RuleEvaluation {
   int effectiveRule = 0;     // the rule number, 100 read as 0
   int methodNumber = -1;     // CheckMethodCode of the method in force
   int state = Invalid;       // AccountState or -1
-  int resultCode = 0;
+  ResultCode resultCode = ResultCode::kConverted;
   std::string ibanAccount;   // what goes into the IBAN
   std::string padded;        // the trimmed account, padded to ten characters
   std::string checkedForm;   // ibanAccount padded to ten characters after the check

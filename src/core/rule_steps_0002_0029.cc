@@ -23,7 +23,7 @@ long DigitsValue(const RuleEvaluation& e, int first, int last) {
 void TakeReplacedAccount(RuleEvaluation& e, std::string_view verdict) {
   e.ibanAccount = e.texts.account;
   e.state = Replaced;
-  e.resultCode = 1;
+  e.resultCode = ResultCode::kAccountChanged;
   e.texts.verdict = verdict;
 }
 
@@ -59,7 +59,7 @@ RuleStepEnd Rule0005(RuleEvaluation& e) {
   std::string& bic = e.texts.bic;
   if (bic.starts_with("COBADE") && bic.substr(6, 2) != "HD") bic = "COBADEFFXXX";
 
-  const std::string_view entered = e.input.enteredBankCode;
+  const std::string_view entered = e.input.entered.text();
   const char fourth = entered.size() >= 4 ? entered[3] : '\0';
   if ((fourth == '4' || fourth == '8') && ReplacePseudoAccount(entered, e.texts.account)) {
     TakeReplacedAccount(e, kVerdictPseudoReplaced);
@@ -73,9 +73,9 @@ RuleStepEnd Rule0005(RuleEvaluation& e) {
 
 // Rule 0009: held at 68351557; "1116..." of 68351976 becomes "3047...".
 RuleStepEnd Rule0009(RuleEvaluation& e) {
-  if (Digits(e, 1, 4) == "1116" && e.input.enteredBankCode == "68351976") {
+  if (Digits(e, 1, 4) == "1116" && e.input.entered.text() == "68351976") {
     e.ibanAccount = "3047" + std::string(Digits(e, 5, 10));
-    e.resultCode = 1;
+    e.resultCode = ResultCode::kAccountChanged;
   }
   MoveToBank(e, "68351557", "SOLADES1SFH");
   return RuleStepEnd::kComplete;
@@ -91,7 +91,7 @@ RuleStepEnd Rule0010(RuleEvaluation& e) {
     if (replacement != nullptr) {
       e.ibanAccount = replacement;
       e.state = Replaced;
-      e.resultCode = 1;
+      e.resultCode = ResultCode::kAccountChanged;
     }
   } else if (e.texts.bankCode == "50050222") {
     e.texts.bankCode = "50050201";
@@ -102,18 +102,18 @@ RuleStepEnd Rule0010(RuleEvaluation& e) {
 // Rule 0020: "C7" accounts must pass "63"; a donation account; sub-accounts times 100.
 RuleStepEnd Rule0020(RuleEvaluation& e) {
   if (e.state != Invalid && e.methodNumber == kMethodC7 && e.padded == e.checkedForm) {
-    if (checkdigit::verifyAccountNumber(e.texts.account, e.input.enteredBankCode, kMethod63,
+    if (checkdigit::verifyAccountNumber(e.texts.account, e.input.entered.number(), kMethod63,
                                         e.ibanAccount) == 0) {
       return RuleStepEnd::kRefuse;
     }
     e.methodNumber = kMethod63;
   }
-  if (e.input.enteredBankCode == "50070010" &&
+  if (e.input.entered.text() == "50070010" &&
       platform::ParseLeadingLong(e.texts.account) == 9999) {
     e.texts.verdict = kVerdictDonationValid;
     e.state = Replaced;
     e.ibanAccount = "92777202";
-    e.resultCode = 1;
+    e.resultCode = ResultCode::kAccountChanged;
     return RuleStepEnd::kComplete;
   }
   if (e.padded == e.checkedForm && e.methodNumber == kMethod63 && Digits(e, 1, 3) == "000" &&
@@ -141,9 +141,9 @@ RuleStepEnd Rule0029(RuleEvaluation& e) {
   const std::string nineDigits = account.substr(0, 3) + account.substr(4);
   if (e.methodNumber == kMethod09) {
     e.ibanAccount = nineDigits;
-    e.resultCode = 1;
+    e.resultCode = ResultCode::kAccountChanged;
   } else {
-    e.state = checkdigit::verifyAccountNumber(nineDigits, e.input.enteredBankCode,
+    e.state = checkdigit::verifyAccountNumber(nineDigits, e.input.entered.number(),
                                               e.methodNumber, e.ibanAccount);
   }
   return RuleStepEnd::kComplete;

@@ -87,7 +87,7 @@ bool Rule0054Accepts(std::string_view account) {
 RuleStepEnd Rule0030(RuleEvaluation& e) {
   if (e.state == Invalid && InRule0030AccountList(WithoutLeadingZeros(e.texts.account))) {
     e.state = Valid;
-    e.resultCode = 0;
+    e.resultCode = ResultCode::kConverted;
   }
   return RuleStepEnd::kComplete;
 }
@@ -126,14 +126,14 @@ RuleStepEnd Rule0036(RuleEvaluation& e) {
   }
   if (e.state != Invalid && lead >= 1 && lead <= 8) {
     e.ibanAccount = std::string(Digits(e, 5, 10)) + "000";
-    e.resultCode = 1;
+    e.resultCode = ResultCode::kAccountChanged;
   }
   return RuleStepEnd::kComplete;
 }
 
 // Rule 0041: every account of 62220000 becomes one account at 50060400.
 RuleStepEnd Rule0041(RuleEvaluation& e) {
-  if (e.input.enteredBankCode == "62220000") {
+  if (e.input.entered.text() == "62220000") {
     MoveToBank(e, "50060400", "GENODEFFXXX");
     e.ibanAccount = "11404";
   }
@@ -159,7 +159,7 @@ RuleStepEnd Rule0044(RuleEvaluation& e) {
 RuleStepEnd Rule0047(RuleEvaluation& e) {
   if (Digits(e, 1, 2) == "00" && DigitAt(e, 3) != '0') {
     e.ibanAccount = std::string(Digits(e, 3, 10)) + "00";
-    e.resultCode = 1;
+    e.resultCode = ResultCode::kAccountChanged;
   }
   return RuleStepEnd::kComplete;
 }
@@ -177,12 +177,12 @@ RuleStepEnd Rule0049(RuleEvaluation& e) {
 // Rule 0052: listed accounts move to 60050101; any other IBAN is not allowed.
 RuleStepEnd Rule0052(RuleEvaluation& e) {
   for (const MovedAccount& moved : kRule0052Accounts) {
-    if (moved.enteredBankCode == e.input.enteredBankCode && moved.padded == e.padded) {
+    if (moved.enteredBankCode == e.input.entered.text() && moved.padded == e.padded) {
       e.ibanAccount = moved.ibanAccount;
       e.state = Replaced;
       e.texts.verdict = kVerdictAdjusted;
       MoveToBank(e, "60050101", "SOLADEST600");
-      e.resultCode = 1;
+      e.resultCode = ResultCode::kAccountChanged;
       return RuleStepEnd::kComplete;
     }
   }
@@ -217,7 +217,7 @@ RuleStepEnd Rule0054(RuleEvaluation& e) {
 RuleStepEnd Rule0056(RuleEvaluation& e) {
   if (e.effectiveRule == 5600 && FindFixedIban(e.texts.account, e.texts.iban)) {
     e.texts.verdict = kVerdictReplaced;
-    e.resultCode = 1;
+    e.resultCode = ResultCode::kAccountChanged;
     return RuleStepEnd::kFinished;
   }
   if (DigitAt(e, 1) == '0') {

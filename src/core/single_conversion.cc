@@ -1,14 +1,28 @@
 #include "core/single_conversion.h"
 
-#include "core/account_text.h"
-#include "core/rule_engine.h"
+#include "core/account_conversion.h"
 #include "platform/private_profile.h"
 
 namespace talvenor {
 namespace {
 
-bool IsCandidateBankCode(std::string_view text) {
-  return text.size() == 8 && text.front() != '0' && text.front() != '9';
+// The rule numbers of DEBUG.INI's section "USEREGEL", read when asked.
+class DebugIniOverride : public RuleOverride {
+ public:
+  explicit DebugIniOverride(const std::filesystem::path& debugIni) : debugIni_(debugIni) {}
+  int RuleFor(std::string_view bankCodeInUse) const override {
+    return ReadRuleOverride(debugIni_, bankCodeInUse);
+  }
+
+ private:
+  const std::filesystem::path& debugIni_;
+};
+
+// A person's entry is a bank code only with eight digits, not starting
+// with 0 or 9.
+std::optional<BankCode> CandidateBankCode(std::string_view text) {
+  if (text.empty() || text.front() == '0' || text.front() == '9') return std::nullopt;
+  return BankCode::Parse(text);
 }
 
 }  // namespace
@@ -23,46 +37,38 @@ SingleConversionOutcome ConvertSingle(const BankDirectory& directory,
                                       std::string_view accountText,
                                       const std::filesystem::path& debugIni) {
   SingleConversionOutcome outcome;
-  const BlzInfoIBAN* record = IsCandidateBankCode(bankCodeText) ? directory.Lookup(bankCodeText)
-                                                                : nullptr;
-  const BlzInfoIBAN* found = record;
-  if (record == nullptr) {
-    outcome.status = SingleConversionStatus::InvalidBankCode;
-    return outcome;
-  }
+  const std::optional<BankCode> bankCode = CandidateBankCode(bankCodeText);
+  if (!bankCode) return outcome;
   if (accountText.empty()) {
-    outcome.status = SingleConversionStatus::MissingAccount;
+    if (directory.Lookup(bankCode->number()) != nullptr) {
+      outcome.status = SingleConversionStatus::MissingAccount;
+    }
     return outcome;
   }
-  outcome.bankName = record->name();
 
-  int ruleNumber = record->ibanRule();
-  outcome.deletionNotice =
-      directory.ResolveDeletion(record, AccountPrefix(accountText), ruleNumber);
+  const DebugIniOverride override(debugIni);
+  AccountRequest request{*bankCode, accountText};
+  if (!debugIni.empty()) request.ruleOverride = &override;
+  AccountResult result = ConvertAccount(directory, request);
+  if (result.record == nullptr) return outcome;
 
-  RuleTexts texts;
-  texts.bankCode = record->bankCodeText();
-  texts.account = std::string(accountText);
-  outcome.ruleOrigin = directory.ruleOrigin(*found);
-  outcome.checkMethod = record->checkMethod();
-  const int override = ReadRuleOverride(debugIni, texts.bankCode);
-  if (override >= 0) {
-    ruleNumber = override;
-    outcome.ruleOverridden = true;
-  }
-  outcome.ruleNumber = ruleNumber;
-
-  const RuleInput input{ruleNumber, record, bankCodeText, false};
-  outcome.resultCode = ApplyIbanRule(directory, input, texts);
-  outcome.bic = std::move(texts.bic);
-  outcome.iban = std::move(texts.iban);
-  outcome.verdict = std::move(texts.verdict);
-  outcome.accountText = std::move(texts.account);
-  outcome.accountUnchecked = texts.accountUnchecked;
-  outcome.emphasise =
-      outcome.resultCode == 11 || outcome.resultCode == 12 || outcome.resultCode == 50;
-  outcome.notReleased = ruleNumber == kRuleNotReleased ||
-                        (outcome.resultCode == 50 && ruleNumber >= 5200 && ruleNumber <= 5299);
+  outcome.bankName = result.record->name();
+  outcome.deletionNotice = std::move(result.deletionNotice);
+  outcome.ruleOrigin = result.ruleOrigin;
+  outcome.checkMethod = result.inForce->checkMethod();
+  outcome.ruleNumber = result.ruleNumber;
+  outcome.ruleOverridden = result.ruleOverridden;
+  outcome.resultCode = result.resultCode;
+  outcome.bic = std::move(result.texts.bic);
+  outcome.iban = std::move(result.texts.iban);
+  outcome.verdict = std::move(result.texts.verdict);
+  outcome.accountText = std::move(result.texts.account);
+  outcome.accountUnchecked = result.texts.accountUnchecked;
+  outcome.emphasise = IsRefusal(result.resultCode);
+  outcome.notReleased =
+      outcome.ruleNumber == kRuleNotReleased ||
+      (result.resultCode == ResultCode::kNotAllowed && outcome.ruleNumber >= 5200 &&
+       outcome.ruleNumber <= 5299);
   outcome.status = SingleConversionStatus::Converted;
   return outcome;
 }

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "core/bank_directory.h"
+#include "core/result_code.h"
 
 namespace talvenor {
 
@@ -32,7 +33,7 @@ struct SingleConversionOutcome {
   std::string bic;
   std::string iban;            // empty when the engine forms no IBAN
   std::string verdict;
-  int resultCode = 0;
+  ResultCode resultCode = ResultCode::kConverted;
   bool emphasise = false;      // result code 11, 12 or 50
   bool notReleased = false;    // the bank has not released the procedure
   std::string accountText;     // the account as the engine left it

@@ -211,7 +211,7 @@ TEST(RuleCatalogue, DirectoryRulesThroughSingleConversion) {
     EXPECT_EQ(outcome.bic, c.bic);
     EXPECT_EQ(outcome.iban, c.iban);
     EXPECT_EQ(outcome.verdict, c.verdict);
-    EXPECT_EQ(outcome.resultCode, c.resultCode);
+    EXPECT_EQ(ResultNumber(outcome.resultCode), c.resultCode);
     EXPECT_EQ(outcome.accountText, c.accountAfter ? c.accountAfter : c.account);
   }
 }
@@ -247,8 +247,8 @@ class RuleStepTest : public ::testing::Test {
     RuleTexts texts;
     texts.bankCode = bank->bankCodeText();
     texts.account = account;
-    const RuleInput input{rule, bank, entered ? entered : record, false};
-    const int code = ApplyIbanRule(BuiltinDirectory(), input, texts);
+    const RuleInput input{rule, bank, *BankCode::Parse(entered ? entered : record), false};
+    const int code = ResultNumber(ApplyIbanRule(BuiltinDirectory(), input, texts));
     return {code, texts};
   }
 };
@@ -474,8 +474,8 @@ TEST_F(RuleStepTest, SubstitutedSuccessorGivesThirteenUnderAMovingRule) {
   RuleTexts texts;
   texts.bankCode = "25050180";
   texts.account = "1234567897";
-  const RuleInput input{2800, successor, "25050299", true};
-  EXPECT_EQ(ApplyIbanRule(BuiltinDirectory(), input, texts), 13);
+  const RuleInput input{2800, successor, *BankCode::Parse("25050299"), true};
+  EXPECT_EQ(ApplyIbanRule(BuiltinDirectory(), input, texts), ResultCode::kSuccessorUsed);
   EXPECT_EQ(texts.iban, "DE59250501801234567897");
 }
 

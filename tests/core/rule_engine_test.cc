@@ -42,8 +42,8 @@ class RuleEngineTest : public ::testing::Test {
     RuleTexts texts;
     texts.bankCode = record->bankCodeText();
     texts.account = std::move(account);
-    const RuleInput input{rule, record, entered, substituted};
-    const int code = ApplyIbanRule(directory_, input, texts);
+    const RuleInput input{rule, record, *BankCode::Parse(entered), substituted};
+    const int code = ResultNumber(ApplyIbanRule(directory_, input, texts));
     return {code, texts};
   }
 
@@ -194,7 +194,7 @@ TEST_F(RuleEngineTest, MethodThatIsNotHandledLeavesTheAccountUnchecked) {
   // The flag does not stick to the texts of the next evaluation.
   RuleTexts texts = run.texts;
   texts.account = "1234567897";
-  const RuleInput input{0, directory_.Lookup("10000001"), "10000001", false};
+  const RuleInput input{0, directory_.Lookup("10000001"), *BankCode::Parse("10000001"), false};
   texts.bankCode = "10000001";
   ApplyIbanRule(directory_, input, texts);
   EXPECT_FALSE(texts.accountUnchecked);

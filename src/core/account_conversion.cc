@@ -1,0 +1,51 @@
+#include "core/account_conversion.h"
+
+#include "core/account_text.h"
+
+namespace talvenor {
+
+void ConvertAccount(const BankDirectory& directory, const AccountRequest& request,
+                    AccountResult& result) {
+  result.record = directory.Lookup(request.bankCode.number());
+  result.inForce = result.record;
+  result.deletionNotice.clear();
+  result.ruleOverridden = false;
+  result.resultCode = ResultCode::kConverted;
+  RuleTexts& texts = result.texts;
+  texts.bic.clear();
+  texts.iban.clear();
+  texts.verdict.clear();
+  texts.accountUnchecked = false;
+  if (result.record == nullptr) return;
+
+  // The rule number is the entered bank's, also when its successor is used.
+  const int ruleNumber = result.record->ibanRule();
+  result.ruleOrigin = directory.ruleOrigin(*result.record);
+  if (!result.record->successorMark().empty()) {
+    result.deletionNotice =
+        directory.ResolveDeletion(result.inForce, AccountPrefix(request.account), ruleNumber);
+  }
+  const BankCode inForce = BankCode::FromNumber(result.inForce->bankCode());
+  result.ruleNumber = ruleNumber;
+  if (request.ruleOverride != nullptr) {
+    const int override = request.ruleOverride->RuleFor(inForce.text());
+    if (override >= 0) {
+      result.ruleNumber = override;
+      result.ruleOverridden = true;
+    }
+  }
+
+  texts.bankCode.assign(inForce.text());
+  texts.account.assign(request.account);
+  const bool successor = request.reportSuccessor && result.inForce != result.record;
+  const RuleInput input{result.ruleNumber, result.inForce, request.bankCode, successor};
+  result.resultCode = ApplyIbanRule(directory, input, texts);
+}
+
+AccountResult ConvertAccount(const BankDirectory& directory, const AccountRequest& request) {
+  AccountResult result;
+  ConvertAccount(directory, request, result);
+  return result;
+}
+
+}  // namespace talvenor
