@@ -3,12 +3,14 @@
 // whole single conversions.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "checkdigit/account_verifier.h"
 #include "checkdigit/check_method_code.h"
+#include "core/account_conversion.h"
 #include "core/bank_code_file.h"
 #include "core/builtin_directory.h"
 #include "core/iban.h"
@@ -45,7 +47,10 @@ void BM_BuildDirectory(benchmark::State& state) {
 BENCHMARK(BM_BuildDirectory)->Unit(benchmark::kMillisecond);
 
 void BM_Lookup(benchmark::State& state) {
-  const auto codes = BankCodes();
+  std::vector<std::uint32_t> codes;
+  for (const auto& record : BuiltinDirectory().records()) codes.push_back(record.bankCode());
+  std::mt19937 random(7);
+  std::shuffle(codes.begin(), codes.end(), random);
   std::size_t i = 0;
   for (auto _ : state) {
     benchmark::DoNotOptimize(BuiltinDirectory().Lookup(codes[i++ % codes.size()]));
@@ -54,11 +59,24 @@ void BM_Lookup(benchmark::State& state) {
 }
 BENCHMARK(BM_Lookup);
 
-void BM_FormIban(benchmark::State& state) {
-  const auto accounts = Accounts(4096);
+void BM_LookupText(benchmark::State& state) {
+  const auto codes = BankCodes();
   std::size_t i = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(talvenor::FormIban("37050198", accounts[i++ % accounts.size()]));
+    benchmark::DoNotOptimize(BuiltinDirectory().Lookup(codes[i++ % codes.size()]));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_LookupText);
+
+// Forming an IBAN from texts into a reused buffer, as the rule engine does.
+void BM_FormIban(benchmark::State& state) {
+  const auto accounts = Accounts(4096);
+  std::string iban;
+  std::size_t i = 0;
+  for (auto _ : state) {
+    talvenor::FormIban("37050198", accounts[i++ % accounts.size()], iban);
+    benchmark::DoNotOptimize(iban.data());
   }
   state.SetItemsProcessed(state.iterations());
 }
@@ -66,19 +84,41 @@ BENCHMARK(BM_FormIban);
 
 void BM_VerifyAccountEveryMethod(benchmark::State& state) {
   const auto accounts = Accounts(4096);
+  std::vector<int> methods;
+  for (int index = 0; index < talvenor::checkdigit::kHandledMethodCount; ++index) {
+    methods.push_back(
+        talvenor::checkdigit::CheckMethodCode(talvenor::checkdigit::MethodCodeText(index)));
+  }
+  std::string adjusted;
   std::size_t i = 0;
   for (auto _ : state) {
-    const int method =
-        talvenor::checkdigit::CheckMethodCode(talvenor::checkdigit::MethodCodeText(
-            static_cast<int>(i % talvenor::checkdigit::kHandledMethodCount)));
-    std::string adjusted;
     benchmark::DoNotOptimize(talvenor::checkdigit::verifyAccountNumber(
-        accounts[i % accounts.size()], "37050198", method, adjusted));
+        accounts[i % accounts.size()], 37050198L, methods[i % methods.size()], adjusted));
     ++i;
   }
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_VerifyAccountEveryMethod);
+
+// The core step as the batch run uses it: one result reused.
+void BM_ConvertAccount(benchmark::State& state) {
+  std::vector<talvenor::BankCode> codes;
+  for (const auto& record : BuiltinDirectory().records()) {
+    codes.push_back(talvenor::BankCode::FromNumber(record.bankCode()));
+  }
+  const auto accounts = Accounts(4096);
+  talvenor::AccountResult result;
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const talvenor::AccountRequest request{codes[i % codes.size()],
+                                           accounts[i % accounts.size()]};
+    talvenor::ConvertAccount(BuiltinDirectory(), request, result);
+    benchmark::DoNotOptimize(result.texts.iban.data());
+    ++i;
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ConvertAccount);
 
 void BM_ConvertSingle(benchmark::State& state) {
   const auto codes = BankCodes();

@@ -66,7 +66,12 @@ int verifyAccount(std::string& account, long bankCode, int methodCode) {
   const MethodRule rule = FindMethod(methodCode);
   if (rule == nullptr) return 0;
 
-  platform::LeftPadInto(account, 10, '0', prepared.padded);
+  // Padded in place: ten characters, "0" before the account.
+  prepared.padded.resize(10);
+  char* padded = prepared.padded.data();
+  const std::size_t zeros = 10 - account.size();
+  for (std::size_t i = 0; i < zeros; ++i) padded[i] = '0';
+  for (std::size_t i = 0; i < account.size(); ++i) padded[zeros + i] = account[i];
   prepared.length = static_cast<int>(account.size());
   prepared.bankCode = bankCode;
   prepared.rewrite = &account;

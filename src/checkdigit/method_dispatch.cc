@@ -22,10 +22,10 @@ MethodTable BuildTable() {
   return table;
 }
 
-const MethodTable& Table() {
-  static const MethodTable table = BuildTable();
-  return table;
-}
+// Built before main: the groups are constant arrays, so nothing the table
+// is built from waits for another file's initialisation, and a lookup needs
+// no first-use test.
+const MethodTable kTable = BuildTable();
 
 }  // namespace
 
@@ -37,7 +37,7 @@ std::string MethodCodeText(int index) {
 
 MethodRule FindMethod(int code) {
   const int index = MethodTableIndex(code);
-  return index < 0 ? nullptr : Table()[index];
+  return index < 0 ? nullptr : kTable[index];
 }
 
 bool RunMethod(int code, MethodAccount& account) {

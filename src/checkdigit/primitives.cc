@@ -33,16 +33,6 @@ int LeftWeightedSum(std::string_view digits, Weights weights, bool cross) {
 
 }  // namespace
 
-int WeightedSum(std::string_view digits, Weights weights, bool cross) {
-  int sum = 0;
-  const std::size_t n = std::min(digits.size(), weights.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const int product = weights[i] * DigitValue(digits[digits.size() - 1 - i]);
-    sum += cross ? CrossSum(product) : product;
-  }
-  return sum;
-}
-
 bool weightedMod10(std::string_view digits, int check, Weights weights, int crossMode,
                    int addend) {
   const int remainder = (WeightedSum(digits, weights, crossMode != 0) + addend) % 10;

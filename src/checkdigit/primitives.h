@@ -10,6 +10,7 @@
 #ifndef TALVENOR_CHECKDIGIT_PRIMITIVES_H_
 #define TALVENOR_CHECKDIGIT_PRIMITIVES_H_
 
+#include <cstddef>
 #include <span>
 #include <string_view>
 
@@ -18,14 +19,28 @@ namespace talvenor::checkdigit {
 using Weights = std::span<const int>;
 
 // The value of a digit character "1".."9"; 0 for anything else.
-constexpr int DigitValue(char c) { return (c >= '1' && c <= '9') ? c - '0' : 0; }
+constexpr int DigitValue(char c) {
+  // "0" counts 0 either way, so one unsigned comparison tells a digit.
+  const auto value = static_cast<unsigned>(c - '0');
+  return value <= 9 ? static_cast<int>(value) : 0;
+}
 
 // Sum of the decimal digits of a product, p / 10 + p % 10.
 constexpr int CrossSum(int product) { return product / 10 + product % 10; }
 
 // Sum of weight * digit from the right. With `cross` each product is
-// replaced by its cross sum.
-int WeightedSum(std::string_view digits, Weights weights, bool cross);
+// replaced by its cross sum. Inline: every method sums, and the compiler can
+// specialise the loop for each caller's `cross`.
+inline int WeightedSum(std::string_view digits, Weights weights, bool cross) {
+  int sum = 0;
+  const std::size_t n = digits.size() < weights.size() ? digits.size() : weights.size();
+  const char* last = digits.data() + digits.size() - 1;
+  for (std::size_t i = 0; i < n; ++i) {
+    const int product = weights[i] * DigitValue(last[-static_cast<std::ptrdiff_t>(i)]);
+    sum += cross ? CrossSum(product) : product;
+  }
+  return sum;
+}
 
 // Modulus 10. crossMode 0: plain products, 1: cross sums; -1: cross sums and
 // the remainder itself is the expected digit. Otherwise the expected digit is

@@ -25,7 +25,9 @@ void ConvertAccount(const BankDirectory& directory, const AccountRequest& reques
     result.deletionNotice =
         directory.ResolveDeletion(result.inForce, AccountPrefix(request.account), ruleNumber);
   }
-  const BankCode inForce = BankCode::FromNumber(result.inForce->bankCode());
+  const BankCode inForce = result.inForce == result.record
+                               ? request.bankCode
+                               : BankCode::FromNumber(result.inForce->bankCode());
   result.ruleNumber = ruleNumber;
   if (request.ruleOverride != nullptr) {
     const int override = request.ruleOverride->RuleFor(inForce.text());

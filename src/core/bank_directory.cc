@@ -6,6 +6,10 @@
 namespace talvenor {
 namespace {
 
+// Bank codes are grouped by their first four digits for the lookup.
+constexpr std::uint32_t kPrefixDivisor = 10000;
+constexpr std::uint32_t kPrefixes = 10000;
+
 bool IsEightDigits(std::string_view text) {
   return text.size() == 8 &&
          std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -32,6 +36,12 @@ BankDirectory::BankDirectory(std::vector<BlzInfoIBAN> records, std::vector<RuleO
   assert(origins_.empty() || origins_.size() == records_.size());
   codes_.reserve(records_.size());
   for (const BlzInfoIBAN& record : records_) codes_.push_back(record.bankCode());
+  firstOfPrefix_.resize(kPrefixes + 1);
+  std::size_t index = 0;
+  for (std::uint32_t prefix = 0; prefix <= kPrefixes; ++prefix) {
+    while (index < codes_.size() && codes_[index] / kPrefixDivisor < prefix) ++index;
+    firstOfPrefix_[prefix] = static_cast<std::uint32_t>(index);
+  }
 }
 
 RuleOrigin BankDirectory::ruleOrigin(const BlzInfoIBAN& record) const {
@@ -47,19 +57,15 @@ const BlzInfoIBAN* BankDirectory::Lookup(std::string_view bankCodeText) const {
 }
 
 const BlzInfoIBAN* BankDirectory::Lookup(std::uint32_t bankCode) const {
-  // A binary search without branches on the comparison: the half to go on
-  // with is chosen by a conditional move, so the search costs the same for
-  // every bank code and never mispredicts.
-  std::size_t size = codes_.size();
-  if (size == 0) return nullptr;
-  const std::uint32_t* base = codes_.data();
-  while (size > 1) {
-    const std::size_t half = size / 2;
-    base = base[half] <= bankCode ? base + half : base;
-    size -= half;
+  const std::uint32_t prefix = bankCode / kPrefixDivisor;
+  if (prefix >= kPrefixes || records_.empty()) return nullptr;
+  // The codes of one prefix are few (a handful on average, some dozens at
+  // most), so a plain scan is quicker than a search.
+  const std::uint32_t end = firstOfPrefix_[prefix + 1];
+  for (std::uint32_t i = firstOfPrefix_[prefix]; i < end; ++i) {
+    if (codes_[i] >= bankCode) return codes_[i] == bankCode ? &records_[i] : nullptr;
   }
-  if (*base != bankCode) return nullptr;
-  return &records_[static_cast<std::size_t>(base - codes_.data())];
+  return nullptr;
 }
 
 std::string BankDirectory::ResolveDeletion(const BlzInfoIBAN*& record, long accountPrefix,

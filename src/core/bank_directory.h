@@ -60,8 +60,11 @@ class BankDirectory {
   std::vector<BlzInfoIBAN> records_;
   std::vector<RuleOrigin> origins_;
   // The records' bank codes in the same order: a search touches only this
-  // small array, not the records.
+  // small array, not the records. `firstOfPrefix_[p]` is the index of the
+  // first bank code whose first four digits are p or more (10001 entries),
+  // so a search only scans the few codes of one prefix.
   std::vector<std::uint32_t> codes_;
+  std::vector<std::uint32_t> firstOfPrefix_;
 };
 
 // The class of rules 0031 to 0035: (rule / 100) mod 10 for rule numbers

@@ -4,6 +4,7 @@
 #include <array>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "checkdigit/check_method_code.h"
 
@@ -172,9 +173,21 @@ RuleStep SearchRuleStep(int effectiveRule) {
 }  // namespace
 
 int RuleMethodOverride(int effectiveRule, std::string_view enteredBankCode) {
-  const BankSubstitution* row = FindRow(kBankSubstitutions, effectiveRule);
-  if (row == nullptr || row->method.empty() || !Applies(*row, enteredBankCode)) return -1;
-  return checkdigit::CheckMethodCode(row->method);
+  // Every evaluation asks; only a few rows name a method, so those are
+  // gathered once.
+  static const std::vector<const BankSubstitution*> kWithMethod = [] {
+    std::vector<const BankSubstitution*> rows;
+    for (const BankSubstitution& row : kBankSubstitutions) {
+      if (!row.method.empty()) rows.push_back(&row);
+    }
+    return rows;
+  }();
+  for (const BankSubstitution* row : kWithMethod) {
+    if (row->rule == effectiveRule && Applies(*row, enteredBankCode)) {
+      return checkdigit::CheckMethodCode(row->method);
+    }
+  }
+  return -1;
 }
 
 RuleStep FindRuleStep(int effectiveRule) {
