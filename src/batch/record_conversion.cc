@@ -208,11 +208,14 @@ void RecordConverter::ConvertNumbers() {
 
   writesNumbers_ =
       resultCode_ != ResultCode::kAccountExcluded && resultCode_ != ResultCode::kNotAllowed;
-  const BlzInfoIBAN& inForce = *result_.inForce;
-  if (ResultNumber(resultCode_) < 10 && !inForce.successorMark().empty()) {
+  const BlzInfoIBAN& inForceRecord = *result_.inForce;
+  const BankFacts& inForce = directory_.facts(inForceRecord);
+  if (ResultNumber(resultCode_) < 10 && inForce.toBeDeleted) {
     resultCode_ = ResultCode::kToBeDeleted;
   }
-  if (resultCode_ == ResultCode::kConverted && inForce.firstBic().size() != kBicWidth) {
+  const std::size_t bicSize =
+      inForce.bicInline ? inForce.bicLength : inForceRecord.firstBic().size();
+  if (resultCode_ == ResultCode::kConverted && bicSize != kBicWidth) {
     resultCode_ = ResultCode::kIncompleteBic;
   }
 }

@@ -19,9 +19,10 @@ void ConvertAccount(const BankDirectory& directory, const AccountRequest& reques
   if (result.record == nullptr) return;
 
   // The rule number is the entered bank's, also when its successor is used.
-  const int ruleNumber = result.record->ibanRule();
-  result.ruleOrigin = directory.ruleOrigin(*result.record);
-  if (!result.record->successorMark().empty()) {
+  const BankFacts& facts = directory.facts(*result.record);
+  const int ruleNumber = facts.ibanRule;
+  result.ruleOrigin = facts.origin;
+  if (facts.toBeDeleted) {
     result.deletionNotice =
         directory.ResolveDeletion(result.inForce, AccountPrefix(request.account), ruleNumber);
   }

@@ -1,6 +1,7 @@
 // The developer aid behind tools/screenshots.sh, run as a whole process on
 // Qt's offscreen platform: every window of a start is photographed and
 // closed, so the program ends by itself with one picture per window.
+#include <unistd.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -43,7 +44,8 @@ class ScreenshotTour : public ::testing::Test {
   void SetUp() override {
     folder_ = fs::temp_directory_path() /
               ("talvenor_tour_" +
-               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+               std::to_string(getpid()));
     fs::remove_all(folder_);
     fs::create_directories(folder_ / "config" / "Korvane");
     fs::create_directories(folder_ / "pictures");
