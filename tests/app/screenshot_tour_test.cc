@@ -133,12 +133,17 @@ TEST_F(ScreenshotTour, WalksThroughEveryWindowOfTheMainDialog) {
                             "24_help_message.png",
                             "25_about_about_box.png",
                             "26_about_licence_message.png",
-                            "27_bank_data_faulty_file_dialog.png",
-                            "28_bank_data_faulty_message.png",
-                            "29_bank_data_date_file_dialog.png",
-                            "30_bank_data_date_date_question.png",
-                            "31_bank_data_report_file_dialog.png",
-                            "32_bank_data_report_report.png",
+                            "27_iban_check_iban_check.png",
+                            "28_iban_plausible_iban_check.png",
+                            "29_iban_inconsistent_iban_check.png",
+                            "30_iban_other_country_iban_check.png",
+                            "31_iban_no_iban_iban_check.png",
+                            "32_bank_data_faulty_file_dialog.png",
+                            "33_bank_data_faulty_message.png",
+                            "34_bank_data_date_file_dialog.png",
+                            "35_bank_data_date_date_question.png",
+                            "36_bank_data_report_file_dialog.png",
+                            "37_bank_data_report_report.png",
                         }));
   // The tour's batch runs wrote nothing beside the program's working folder.
   EXPECT_FALSE(fs::exists(folder_ / "IBANRUECK"));
