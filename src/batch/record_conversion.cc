@@ -186,7 +186,8 @@ void RecordConverter::ConvertNumbers() {
   const bool wellFormed = joined.size() == kIbanWidth;
 
   const std::optional<BankCode> entered = BankCode::Parse(bankCode);
-  if (!entered || directory_.Lookup(entered->number()) == nullptr) {
+  const BlzInfoIBAN* found = entered ? directory_.Lookup(entered->number()) : nullptr;
+  if (found == nullptr) {
     resultCode_ = wellFormed ? ResultCode::kUnknownBankCode : ResultCode::kMalformedNumbers;
     return;
   }
@@ -201,6 +202,7 @@ void RecordConverter::ConvertNumbers() {
 
   AccountRequest request{*entered, account};
   request.reportSuccessor = true;
+  request.record = found;
   ConvertAccount(directory_, request, result_);
   resultCode_ = result_.resultCode;
   if (result_.ruleOrigin == RuleOrigin::kAssumed) ++assumedRuleRecords_;

@@ -6,7 +6,8 @@ namespace talvenor {
 
 void ConvertAccount(const BankDirectory& directory, const AccountRequest& request,
                     AccountResult& result) {
-  result.record = directory.Lookup(request.bankCode.number());
+  result.record =
+      request.record != nullptr ? request.record : directory.Lookup(request.bankCode.number());
   result.inForce = result.record;
   result.deletionNotice.clear();
   result.ruleOverridden = false;
