@@ -75,9 +75,12 @@ TEST_F(ConvertFileTest, LongFilesPlainAndGzip) {
   Write("in.gz", Gzip(csv));
   std::string expected;
   for (int i = 0; i < 3000; ++i) expected += CsvHaspaOutput();
-  for (const char* input : {"in.csv", "in.gz"}) {
-    ASSERT_EQ(Convert(input, "out.csv"), kConvertSucceeded) << message_;
-    EXPECT_EQ(Read("out.csv"), expected) << input;
+  for (const int threads : {1, 3}) {
+    options_.threads = threads;
+    for (const char* input : {"in.csv", "in.gz"}) {
+      ASSERT_EQ(Convert(input, "out.csv"), kConvertSucceeded) << message_;
+      EXPECT_EQ(Read("out.csv"), expected) << input << " on " << threads << " threads";
+    }
   }
 }
 
@@ -101,6 +104,35 @@ TEST_F(ConvertFileTest, DamagedGzipWritesNothing) {
     EXPECT_EQ(message_, "Datei konnte nicht dekomprimiert werden!");
     EXPECT_EQ(Names(), (V{"in.gz", "out.csv"}));
     EXPECT_EQ(Read("out.csv"), "alt");
+  }
+}
+
+// A record that stops the run decides the message even when damage behind
+// it was already found by reading ahead (on one thread the decompression
+// runs ahead; on several the lines are read ahead, too). The whole
+// decompressed input fits into the first chunk, so the damage is always
+// found before the run ends.
+TEST_F(ConvertFileTest, ARecordBeforeLateDamageDecidesTheMessage) {
+  std::string good;
+  for (int i = 0; i < 2000; ++i) good += CsvRecord("20050550") + "\n";
+  // Too few fields: the line is read, and refused by the conversion.
+  const std::string refused = CsvRecord("20050550") + "\nDE;U;R;;;20050550\n" + good;
+  const auto damaged = [](const std::string& bytes) {
+    const std::string gzip = Gzip(bytes);
+    return gzip.substr(0, gzip.size() - 20);
+  };
+  for (const int threads : {1, 2, 4}) {
+    options_.threads = threads;
+    Write("in.gz", damaged(refused));
+    EXPECT_EQ(Convert("in.gz", "out.csv"), kConvertFailed) << threads;
+    EXPECT_EQ(message_, "Fehler beim Erzeugen von:\n" + Path("out.csv") +
+                            "\nDie Eingangsdatei hat einen fehlerhaften Aufbau")
+        << threads;
+    // Damage the run reaches is reported as before.
+    Write("in.gz", damaged(good));
+    EXPECT_EQ(Convert("in.gz", "out.csv"), kConvertFailed) << threads;
+    EXPECT_EQ(message_, "Datei konnte nicht dekomprimiert werden!") << threads;
+    EXPECT_EQ(Names(), (V{"in.gz"})) << threads;
   }
 }
 
