@@ -9,6 +9,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -269,13 +270,24 @@ TEST_F(ConvertFileTest, AnInputThatChangesWhileItIsReadGivesNoOutput) {
     std::string message;
   };
   const std::string cannotRead = "\nkann nicht gelesen werden!";
+  // Compressed data that cannot all be read ahead before the change:
+  // 2.7 MB decompressed from about 400 KB, of which the decompression reads
+  // no more than 768 KB (some 120 KB compressed) ahead of the conversion.
+  // A file read to its end before the change would be converted as it was,
+  // rightly.
+  std::string varied;
+  std::uint64_t seed = 1;
+  for (int i = 0; i < 60000; ++i) {
+    seed = seed * 6364136223846793005u + 1442695040888963407u;
+    varied += CsvRecord("20050550", std::to_string(1000000000 + seed % 8999999999u)) + "\n";
+  }
   const Case cases[] = {
       // Truncated on a record boundary: what is left looks like a sound file.
       {"in.csv", csv, [&](const fs::path& p) { fs::resize_file(p, half); }, cannotRead},
       {"in.csv", csv, [&](const fs::path& p) { test_support::WriteFile(p, csv + csv); },
        cannotRead},
-      {"in.gz", Gzip(csv), [&](const fs::path& p) { fs::resize_file(p, fs::file_size(p) / 2); },
-       cannotRead},
+      {"in.gz", Gzip(varied),
+       [&](const fs::path& p) { fs::resize_file(p, fs::file_size(p) / 2); }, cannotRead},
   };
   for (const Case& c : cases) {
     Write("out.csv", "alt");
