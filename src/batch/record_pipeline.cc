@@ -21,9 +21,12 @@
 namespace talvenor::batch {
 namespace {
 
-// All chunks in flight together take about this much memory; the size of
-// one chunk follows from it and their number, within the two limits below.
-constexpr std::size_t kChunksBudget = std::size_t{24} << 20;
+// All chunks in flight together are sized to this much memory; the size
+// of one chunk follows from it and their number, within the two limits
+// below. What a chunk holds beyond its size (its line buffer is kept at
+// half the size, its bookkeeping vectors may have room to spare) stays
+// below three quarters of it, so the chunks never take 30 MB.
+constexpr std::size_t kChunksBudget = std::size_t{16} << 20;
 constexpr std::size_t kLargestChunk = std::size_t{1} << 20;
 constexpr std::size_t kSmallestChunk = std::size_t{16} << 10;
 // What one record may cost beyond its line and the line's copy in the
@@ -189,6 +192,9 @@ void Pipeline::Read() {
 }
 
 void Pipeline::Fill(Chunk& chunk, LineReader& lines) const {
+  // Each line weighs at least twice its length, so the lines of a chunk
+  // never need more room than this, and the buffer is allocated once.
+  chunk.lines.reserve(chunkBytes_ / 2 + kMaxLineWithEnd);
   chunk.lines.clear();
   chunk.lineEnds.clear();
   chunk.outputBound = 0;
