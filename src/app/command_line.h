@@ -1,8 +1,7 @@
 // The program's long options (two dashes): single conversion, one
 // check-digit method, the bank-data editions, the threads of a batch run,
-// help and version. They never
-// collide with the program's own switches ("/S", "-s") and file
-// parameters.
+// help and version. They never collide with the program's own switches
+// ("/S", "-s") and file parameters.
 #ifndef TALVENOR_APP_COMMAND_LINE_H_
 #define TALVENOR_APP_COMMAND_LINE_H_
 

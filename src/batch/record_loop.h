@@ -53,8 +53,9 @@ struct RecordLoopOptions {
   // Values below 1 count as 1, above kMaxRecordThreads as that.
   int threads = 1;
   // With several threads: the memory one chunk of records may take (its
-  // lines and the longest output they can give); 0 chooses a size that
-  // keeps all chunks in flight together at a few megabytes.
+  // lines and the longest output they can give); 0 chooses up to 1 MB,
+  // less with many threads, so that all chunks in flight together are
+  // sized to 16 MB.
   std::size_t chunkBytes = 0;
   // With several threads: the most records in one chunk; 0 is no limit
   // besides chunkBytes.
