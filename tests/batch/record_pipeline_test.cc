@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -394,6 +395,52 @@ TEST_F(RecordNotesOnThreads, AreCountedOverEveryRecordAsOnOneThread) {
                                                        {}, edition_->directory);
   EXPECT_EQ(stopped.result, kRecordsStopped);
   EXPECT_EQ(stopped.assumedRule, 999u);
+}
+
+// An exception on the reader thread (from the input) or on the calling
+// thread (from the output) leaves ConvertRecords as on one thread, after
+// every thread has ended.
+TEST(RecordPipeline, ExceptionsReachTheCallerAsOnOneThread) {
+  class ThrowingSource final : public ByteSource {
+   public:
+    explicit ThrowingSource(std::string_view bytes) : bytes_(bytes) {}
+    std::size_t Read(char* buffer, std::size_t size) override {
+      if (bytes_.empty()) throw std::runtime_error("source");
+      const std::size_t count = std::min(size, bytes_.size());
+      std::copy_n(bytes_.data(), count, buffer);
+      bytes_.remove_prefix(count);
+      return count;
+    }
+
+   private:
+    std::string_view bytes_;
+  };
+  class ThrowingOutput final : public RecordOutput {
+   public:
+    int fileCount() const override { return 1; }
+    std::string_view FileName(int) const override { return "out"; }
+    Status WriteRecord(int, std::string_view) override {
+      if (++writes == 5) throw std::runtime_error("output");
+      return Status::kWritten;
+    }
+    int writes = 0;
+  };
+  const std::string input = Joined(Records(Fixed, 30));
+  for (const int threads : {1, 3}) {
+    std::string message;
+    ThrowingSource source(input);
+    ThrowingOutput quiet;
+    quiet.writes = -1000;
+    EXPECT_THROW(ConvertRecords(source, kFormatFixed, platform::PrivateProfile::Parse(""),
+                                BuiltinDirectory(), quiet, message, nullptr, Loop(threads, 2)),
+                 std::runtime_error);
+    MemorySource memory(input);
+    ThrowingOutput output;
+    EXPECT_THROW(ConvertRecords(memory, kFormatFixed, platform::PrivateProfile::Parse(""),
+                                BuiltinDirectory(), output, message, nullptr, Loop(threads, 2)),
+                 std::runtime_error);
+    EXPECT_EQ(output.writes, 5);
+  }
 }
 
 TEST(RecordPipeline, ThreadCountsOutsideTheRangeAreClamped) {
