@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "batch/record_loop.h"
 #include "checkdigit/check_method_code.h"
 #include "platform/display_text.h"
 
@@ -55,6 +56,15 @@ std::string CheckOperands(const Command& command) {
   return {};
 }
 
+// The value of --threads: a whole number from 1 to kMaxRecordThreads, in
+// plain digits. Nothing when it is not.
+std::optional<int> ThreadCount(const std::string& value) {
+  if (value.empty() || value.size() > 3 || !IsDigits(value)) return std::nullopt;
+  const int count = std::stoi(value);
+  if (count < 1 || count > batch::kMaxRecordThreads) return std::nullopt;
+  return count;
+}
+
 // The complaint quotes arguments; their control characters are escaped.
 Command UsageError(const std::string& message) {
   Command command;
@@ -87,7 +97,7 @@ Command ParseCommandLine(const std::vector<std::string>& arguments) {
     }
     // Options that take the next argument as their value.
     if (argument == "--bank-data" || argument == "--valid-from" ||
-        argument == "--install-bank-data") {
+        argument == "--install-bank-data" || argument == "--threads") {
       if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
         return UsageError(argument + " needs a value");
       }
@@ -98,6 +108,13 @@ Command ParseCommandLine(const std::vector<std::string>& arguments) {
       } else if (argument == "--valid-from") {
         if (command.validFrom) return UsageError("--valid-from may be given only once");
         command.validFrom = value;
+      } else if (argument == "--threads") {
+        if (command.threads) return UsageError("--threads darf nur einmal angegeben werden");
+        command.threads = ThreadCount(value);
+        if (!command.threads) {
+          return UsageError("--threads erwartet eine ganze Zahl von 1 bis " +
+                            std::to_string(batch::kMaxRecordThreads) + ": \"" + value + "\"");
+        }
       } else {
         if (!setKind(CommandKind::kInstallBankData)) return UsageError(kOneCommand);
         command.operands.push_back(value);
@@ -133,6 +150,9 @@ Command ParseCommandLine(const std::vector<std::string>& arguments) {
   if (command.kind == CommandKind::kListBankData && command.bankDataFile) {
     return UsageError("--list-bank-data lists the installed editions; --bank-data has no place there");
   }
+  if (command.threads && command.kind != CommandKind::kNone) {
+    return UsageError("--threads gilt nur für die Umrechnung von Dateien, nicht für andere Befehle");
+  }
   if (command.validFrom && !command.bankDataFile && command.kind != CommandKind::kInstallBankData) {
     return UsageError("--valid-from belongs to --bank-data or --install-bank-data");
   }
@@ -144,12 +164,13 @@ std::string UsageText() {
   return R"(Usage:
   talvenor [FILE]
       Opens the main window (with FILE as the IBANHIN file).
-  talvenor [/S | -s] INPUT OUTPUT
+  talvenor [/S | -s] [--threads N] INPUT OUTPUT
       Converts the IBANHIN file INPUT into the IBANRUECK file OUTPUT
       without a window. Exit status 0 after success, 1 after a failure
       (its message on stderr unless /S or -s), 3 when the bank data has
       expired (nothing converted), 2 for more than two file names or an
-      empty OUTPUT.
+      empty OUTPUT. --threads N converts on N threads (1 to 256; without
+      it, on as many as the machine runs at once).
   talvenor --iban BLZ ACCOUNT [--json]
       Computes bank name, BIC, IBAN and the verdict on one account.
       Exit status 0 when converted, 2 for an invalid bank code or a

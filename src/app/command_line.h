@@ -1,7 +1,7 @@
 // The program's long options (two dashes): single conversion, one
-// check-digit method, the bank-data editions, help and version. They never
-// collide with the program's own switches ("/S", "-s") and file
-// parameters.
+// check-digit method, the bank-data editions, the threads of a batch run,
+// help and version. They never collide with the program's own switches
+// ("/S", "-s") and file parameters.
 #ifndef TALVENOR_APP_COMMAND_LINE_H_
 #define TALVENOR_APP_COMMAND_LINE_H_
 
@@ -33,14 +33,18 @@ struct Command {
   // --valid-from YYYY-MM-DD: the start of the edition given or installed
   // (checked where it is used).
   std::optional<std::string> validFrom;
+  // --threads N: the threads a batch conversion converts on (1 to 256).
+  std::optional<int> threads;
 };
 
 // Sorts the arguments (without the program name) into a command. Refuses
 // unknown long options, two commands at once, a wrong number of operands,
 // and operands that are not what the dialog's fields accept: a bank code of
 // at most 8 digits, an account of at most 10 digits, a method code of a
-// digit or capital letter followed by a digit. --bank-data, --valid-from
-// and --install-bank-data take the next argument as their value.
+// digit or capital letter followed by a digit. --bank-data, --valid-from,
+// --install-bank-data and --threads take the next argument as their value;
+// --threads only a whole number from 1 to 256, and only where files are
+// converted (no other command).
 Command ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The text printed by --help.

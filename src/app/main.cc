@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
   // The program's own start: the main dialog, or a batch run of the two
   // files named (see quorin_app.h for the exit status).
   talvenor::app::CQuorinApp app(argc, argv);
-  const int status = app.InitInstance(command.rest, ChoiceOf(command));
+  const int status = app.InitInstance(command.rest, ChoiceOf(command), command.threads);
   app.ExitInstance();
   return status;
 }
