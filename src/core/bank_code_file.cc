@@ -6,6 +6,7 @@
 #include <span>
 
 #include "platform/display_text.h"
+#include "platform/number_text.h"
 
 namespace talvenor {
 namespace {
@@ -36,9 +37,8 @@ std::string_view TrimRight(std::string_view text) {
   return last == std::string_view::npos ? std::string_view{} : text.substr(0, last + 1);
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+using platform::IsDigit;
 bool IsCapital(char c) { return c >= 'A' && c <= 'Z'; }
-bool AllDigits(std::string_view text) { return std::all_of(text.begin(), text.end(), IsDigit); }
 
 std::uint32_t Number(std::string_view digits) {
   std::uint32_t value = 0;
@@ -77,7 +77,7 @@ std::string FieldError(std::size_t lineNumber, Field field, std::string_view val
 // The first fault of one line's fields, or an empty text.
 std::string CheckFields(std::string_view line, std::size_t n, bool extended) {
   const std::string_view code = Take(line, kBankCode);
-  if (!AllDigits(code) || code[0] == '0' || code[0] == '9') {
+  if (!platform::IsDigitsOnly(code) || code[0] == '0' || code[0] == '9') {
     return FieldError(n, kBankCode, code, "keine achtstellige Bankleitzahl mit 1 bis 8 vorn");
   }
   const std::string_view feature = Take(line, kFeature);
@@ -102,10 +102,10 @@ std::string CheckFields(std::string_view line, std::size_t n, bool extended) {
     return FieldError(n, kDeletionMark, deletion, "weder 0 noch 1");
   }
   const std::string_view successor = Take(line, kSuccessor);
-  if (!AllDigits(successor)) {
+  if (!platform::IsDigitsOnly(successor)) {
     return FieldError(n, kSuccessor, successor, "keine achtstellige Zahl");
   }
-  if (extended && !AllDigits(Take(line, kIbanRule))) {
+  if (extended && !platform::IsDigitsOnly(Take(line, kIbanRule))) {
     return FieldError(n, kIbanRule, Take(line, kIbanRule), "keine sechsstellige Zahl");
   }
   return {};
