@@ -97,8 +97,8 @@ class CQuorinApp {
 
   // Formats the file version "a.b.c.d" (four numbers below 65536) as
   // "%ld.%ld.%ld.%ld"; false, leaving `text` untouched, when `fileVersion`
-  // is not of that form. The file version is the one compiled into the
-  // program (it stands in for the version resource).
+  // is not of that form. The program's own file version is compiled into
+  // it from the project version, so it is known without reading any file.
   static bool GetModuleVersionString(std::string_view fileVersion, std::string& text);
   // The program version for a file version: as GetModuleVersionString,
   // then one trailing ".0" removed; empty when the file version is unusable.

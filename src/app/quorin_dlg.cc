@@ -46,8 +46,7 @@ QLineEdit* DigitsField(int maxDigits, QWidget* parent) {
 }
 
 // A read-only field is drawn on the window's background instead of the
-// base colour of edit fields, as read-only edits look on Windows, so it is
-// not taken for an input.
+// base colour of edit fields, so it is not taken for an input.
 void ShowAsReadOnly(QLineEdit* field) {
   field->setReadOnly(true);
   QPalette palette = field->palette();
@@ -156,8 +155,9 @@ void CQuorinDlg::BuildControls() {
   buttonRow->addStretch(1);
   buttonRow->addWidget(quitButton);
 
-  // Linux windows have no system menu to carry the about command, so it
-  // sits in a small menu "Hilfe" together with the help document.
+  // The commands needed now and then (the help document, installing a
+  // bank-code file, the about box) sit in a small menu "Hilfe", so the
+  // buttons are left for the daily work.
   auto* menuBar = new QMenuBar(this);
   QMenu* helpMenu = menuBar->addMenu("&Hilfe");
   QAction* helpAction = helpMenu->addAction("&Hilfe", this, &CQuorinDlg::OnHelp);
