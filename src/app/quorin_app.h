@@ -114,6 +114,13 @@ class CQuorinApp {
   std::string WindowSystemProblem() const;
   void StartWindowSystem();
   int RunInteractive(const std::vector<std::string>& parameters);
+  // Shows the bank data's warnings, if any, in one message box.
+  void ShowBankDataWarnings();
+  // For data in force that expired `days` ago: a batch run says so on
+  // stderr (unless `silent`) and ends; a person is told and, within the
+  // first fourteen days, may choose to go on. The exit status when the run
+  // ends here; nothing when it goes on (also while the data is valid).
+  std::optional<int> EndForExpiredData(int days, bool batchMode, bool silent);
 
   int& argc_;
   char** argv_;
