@@ -210,7 +210,7 @@ std::size_t GzipDecoder::CopyThrough(char* buffer, std::size_t size) {
 }
 
 DecodeOutcome DecodeAll(ByteSource& compressed, std::string& output, std::size_t maxOutput) {
-  constexpr std::size_t kFirstSize = 64 * 1024;
+  constexpr std::size_t kFirstSize = std::size_t{64} * 1024;
   // One byte beyond the limit tells data that fits from data that does not.
   const std::size_t cap = maxOutput < output.max_size() ? maxOutput + 1 : output.max_size();
   GzipDecoder decoder(compressed);

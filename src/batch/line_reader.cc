@@ -7,7 +7,7 @@ namespace {
 
 // Reads go in large pieces so that a file costs few system calls; the line
 // limit above is checked on its own and does not depend on this size.
-constexpr std::size_t kReadBufferSize = 64 * 1024;
+constexpr std::size_t kReadBufferSize = std::size_t{64} * 1024;
 static_assert(kReadBufferSize >= kMaxLineWithEnd);
 
 // A carriage return anywhere but directly before the line feed: records

@@ -246,7 +246,7 @@ std::vector<RuleNumber> RuleNumbersOf(const BankCodeFile& file) {
 
 std::vector<RuleNumber> ReadRuleNumbersOfCheckedFile(std::string_view text) {
   std::vector<RuleNumber> rules;
-  rules.reserve(text.size() / (kExtendedLineWidth * 3));
+  rules.reserve(text.size() / (static_cast<std::size_t>(kExtendedLineWidth) * 3));
   while (text.size() >= static_cast<std::size_t>(kExtendedLineWidth)) {
     const std::string_view line = text.substr(0, kExtendedLineWidth);
     if (Take(line, kFeature) == "1" && Take(line, kChangeMark) != "D") {
