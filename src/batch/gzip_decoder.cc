@@ -147,7 +147,8 @@ GzipDecoder::State GzipDecoder::ReadHeader() {
   if ((flags & kFlagExtra) != 0) {
     unsigned char low = 0;
     unsigned char high = 0;
-    if (!NextByte(low) || !NextByte(high) || !Skip(low | (high << 8))) return State::kDamaged;
+    if (!NextByte(low) || !NextByte(high)) return State::kDamaged;
+    if (!Skip(static_cast<std::size_t>(low | (high << 8)))) return State::kDamaged;
   }
   if ((flags & kFlagName) != 0 && !SkipPastZero()) return State::kDamaged;
   if ((flags & kFlagComment) != 0 && !SkipPastZero()) return State::kDamaged;

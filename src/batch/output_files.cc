@@ -141,7 +141,7 @@ OutputFiles::~OutputFiles() {
 }
 
 bool OutputFiles::Open(int index) {
-  File& file = files_[index];
+  File& file = At(index);
   if (file.descriptor >= 0) return true;
   std::string target;
   if (file.name.empty() || !OutputTarget(file.name, target)) return false;
@@ -177,7 +177,7 @@ bool OutputFiles::Open(int index) {
 
 RecordOutput::Status OutputFiles::WriteRecord(int index, std::string_view line) {
   if (!Open(index)) return Status::kCannotCreate;
-  return Append(files_[index], line) ? Status::kWritten : Status::kWriteFailed;
+  return Append(At(index), line) ? Status::kWritten : Status::kWriteFailed;
 }
 
 bool OutputFiles::Append(File& file, std::string_view line) {

@@ -226,7 +226,8 @@ bool MakeRecord(std::span<const LineRef> lines, bool extended,
 std::string Latin1ToUtf8(std::string_view latin1) {
   std::string utf8;
   utf8.reserve(latin1.size() + 8);
-  for (unsigned char c : latin1) {
+  for (const char byte : latin1) {
+    const auto c = static_cast<unsigned char>(byte);
     if (c < 0x80) {
       utf8 += static_cast<char>(c);
     } else {
