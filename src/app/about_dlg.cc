@@ -56,6 +56,23 @@ CAboutDlg::CAboutDlg(CQuorinApp& app, QWidget* parent) : QDialog(parent), app_(a
   setObjectName("about_box");
   setWindowTitle(ToQt(AboutCaption(kAboutMenuText, productName_)));
 
+  QLabel* iconLabel = CreateIconLabel();
+  QVBoxLayout* texts = CreateTexts();
+  QHBoxLayout* buttons = CreateButtons();
+
+  auto* top = new QHBoxLayout;
+  top->addWidget(iconLabel);
+  top->addSpacing(12);
+  top->addLayout(texts, 1);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(top);
+  layout->addSpacing(8);
+  layout->addLayout(buttons);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+QLabel* CAboutDlg::CreateIconLabel() {
   auto* iconLabel = new QLabel(this);
   QPixmap icon = QApplication::windowIcon().pixmap(48, 48);
   if (icon.isNull()) {  // the program's icon cannot be drawn here: the style's info sign
@@ -63,7 +80,10 @@ CAboutDlg::CAboutDlg(CQuorinApp& app, QWidget* parent) : QDialog(parent), app_(a
   }
   iconLabel->setPixmap(icon);
   iconLabel->setAlignment(Qt::AlignTop);
+  return iconLabel;
+}
 
+QVBoxLayout* CAboutDlg::CreateTexts() {
   auto* versionLabel = new QLabel(ToQt(VersionLine(productName_, app_.ProgramVersion())), this);
   QFont bold = versionLabel->font();
   bold.setWeight(QFont::Bold);
@@ -81,11 +101,6 @@ CAboutDlg::CAboutDlg(CQuorinApp& app, QWidget* parent) : QDialog(parent), app_(a
   noUpdateBox_->setObjectName("noUpdateCheck");
   noUpdateBox_->setChecked(updateCheck_ == 0);
 
-  auto* okButton = new QPushButton("OK", this);
-  okButton->setDefault(true);
-  auto* licenceButton = new QPushButton("Lizenzbestimmungen", this);
-  licenceButton->setObjectName("licence");
-
   auto* texts = new QVBoxLayout;
   texts->addWidget(versionLabel);
   texts->addWidget(makerLabel);
@@ -94,22 +109,19 @@ CAboutDlg::CAboutDlg(CQuorinApp& app, QWidget* parent) : QDialog(parent), app_(a
   texts->addWidget(editionLabel);
   texts->addSpacing(8);
   texts->addWidget(noUpdateBox_);
+  return texts;
+}
 
-  auto* top = new QHBoxLayout;
-  top->addWidget(iconLabel);
-  top->addSpacing(12);
-  top->addLayout(texts, 1);
+QHBoxLayout* CAboutDlg::CreateButtons() {
+  auto* okButton = new QPushButton("OK", this);
+  okButton->setDefault(true);
+  auto* licenceButton = new QPushButton("Lizenzbestimmungen", this);
+  licenceButton->setObjectName("licence");
 
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(licenceButton);
   buttons->addStretch(1);
   buttons->addWidget(okButton);
-
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(top);
-  layout->addSpacing(8);
-  layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
 
   // Tab runs top to bottom, left to right: the check box, then the buttons.
   QWidget::setTabOrder(noUpdateBox_, licenceButton);
@@ -117,6 +129,7 @@ CAboutDlg::CAboutDlg(CQuorinApp& app, QWidget* parent) : QDialog(parent), app_(a
 
   connect(okButton, &QPushButton::clicked, this, &CAboutDlg::accept);
   connect(licenceButton, &QPushButton::clicked, this, &CAboutDlg::OnLicence);
+  return buttons;
 }
 
 void CAboutDlg::OnLicence() {

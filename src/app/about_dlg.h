@@ -10,7 +10,9 @@
 #include <string_view>
 
 class QCheckBox;
+class QHBoxLayout;
 class QLabel;
+class QVBoxLayout;
 
 namespace talvenor::app {
 
@@ -34,6 +36,13 @@ class CAboutDlg : public QDialog {
   void accept() override;
 
  private:
+  // The parts of the box, made by the constructor in this order: the
+  // program's icon, the column of texts with the check box, the buttons
+  // (connected, and last in the tab order).
+  QLabel* CreateIconLabel();
+  QVBoxLayout* CreateTexts();
+  QHBoxLayout* CreateButtons();
+
   CQuorinApp& app_;
   int updateCheck_ = 1;
   std::string productName_;

@@ -36,7 +36,8 @@ std::string_view FailureMessage(SingleConversionStatus status) {
   return {};
 }
 
-// Texts carry Windows line ends; a terminal wants plain ones.
+// Texts of the calculation core end their lines with CR LF; a terminal
+// wants a plain line feed.
 std::string ForTerminal(std::string_view text) {
   std::string plain;
   for (char c : text) {

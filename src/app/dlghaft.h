@@ -29,10 +29,8 @@ class CDlghaft : public QDialog {
   QTextBrowser* Document() const { return document_; }
 
  private:
-  // The Windows program gave its rich edit control an OLE callback object
-  // (XRichEditOleCallback) for objects embedded in the document. A
-  // QTextBrowser shows rich text without one, so there is no such class
-  // here.
+  // Shows the disclaimer, a plain HTML document without embedded objects,
+  // so the view needs no set-up beyond the document's text.
   QTextBrowser* document_ = nullptr;
 };
 

@@ -34,45 +34,12 @@ bool IsExistingFile(const std::string& path) {
   return std::filesystem::exists(file, error) && !std::filesystem::is_directory(file, error);
 }
 
-}  // namespace
-
-CQuorinApp::CQuorinApp(int& argc, char** argv, AppSeams seams)
-    : argc_(argc), argv_(argv), seams_(std::move(seams)) {}
-
-CQuorinApp::~CQuorinApp() { ExitInstance(); }
-
-int CQuorinApp::InitInstance(const std::vector<std::string>& arguments,
-                             const BankDataChoice& bankData, std::optional<int> threads) {
-  batchThreads_ = threads ? *threads : batch::DefaultRecordThreads();
-  // 1. Qt's widgets need no registration of control classes.
-
-  // 2. The program's full path (/proc/self/exe), for the files beside it.
-  programPath_ = seams_.programPath ? seams_.programPath : platform::ProgramPath();
-
-  // 3. The program version, from the file version compiled into the program.
-  programVersion_ = ProgramVersionFor(TALVENOR_FILE_VERSION);
-
-  // 4. The class library's start-up is the QApplication, made only for an
-  // interactive start (StartWindowSystem) so that a batch run needs no
-  // display. Hosting of controls, the rich edit control and OLE have no
-  // counterpart: the disclaimer is a QTextBrowser, which needs nothing
-  // loaded, and no clipboard formats are used because nothing is embedded.
-
-  // 5. The bank data: the edition in force today, or the file given for
-  // this run. A given file that cannot be used ends the run (step 11).
-  std::string bankDataError;
-  const bool bankDataOpened = bankData_.Open(bankData, platform::LocalToday(), bankDataError);
-
-  // 6.-9. The application title is kApplicationTitle; the per-user settings
-  // file takes over the former maker's settings when it has none yet.
-  platform::TakeOverFormerSettings();
-
-  // 10. Days since the data in force expired.
-  const int days = DaysAfterDataValidUntil(bankData_.DataValidUntil(), platform::LocalNow());
-
-  // 11. The command line.
-  MycomandInfo commandInfo;
-  commandInfo.ParseCommandLine(arguments);
+// The exit status when the command line or the bank data rules the start
+// out: more than two files, an empty output file name, or a bank-code file
+// given for the run that cannot be used. Says why on stderr unless silent.
+// Nothing when the start may go on.
+std::optional<int> RefusedStart(const MycomandInfo& commandInfo, bool bankDataOpened,
+                                const std::string& bankDataError) {
   const std::vector<std::string>& parameters = commandInfo.parameters;
   if (parameters.size() >= 3) {
     if (!commandInfo.silent) {
@@ -88,66 +55,115 @@ int CQuorinApp::InitInstance(const std::vector<std::string>& arguments,
     if (!commandInfo.silent) std::cerr << "talvenor: " << bankDataError << "\n";
     return kExitUsage;
   }
+  return std::nullopt;
+}
+
+}  // namespace
+
+CQuorinApp::CQuorinApp(int& argc, char** argv, AppSeams seams)
+    : argc_(argc), argv_(argv), seams_(std::move(seams)) {}
+
+CQuorinApp::~CQuorinApp() { ExitInstance(); }
+
+int CQuorinApp::InitInstance(const std::vector<std::string>& arguments,
+                             const BankDataChoice& bankData, std::optional<int> threads) {
+  batchThreads_ = threads ? *threads : batch::DefaultRecordThreads();
+  // The program's full path (/proc/self/exe): the help document, the
+  // licence terms, FORMAT.INI and DEBUG.INI lie beside it.
+  programPath_ = seams_.programPath ? seams_.programPath : platform::ProgramPath();
+
+  // The version shown in the about box and compared with the update
+  // server's, from the file version compiled into the program.
+  programVersion_ = ProgramVersionFor(TALVENOR_FILE_VERSION);
+
+  // No QApplication is made here: only a start that shows a window makes
+  // one (StartWindowSystem), so that a batch run needs no display.
+
+  // The bank data: the edition in force today, or the file given for this
+  // run. A given file that cannot be used ends the run, once the command
+  // line has said whether the run is silent.
+  std::string bankDataError;
+  const bool bankDataOpened = bankData_.Open(bankData, platform::LocalToday(), bankDataError);
+
+  // The per-user settings file takes over the former maker's settings when
+  // it has none yet.
+  platform::TakeOverFormerSettings();
+
+  // Days since the data in force expired.
+  const int days = DaysAfterDataValidUntil(bankData_.DataValidUntil(), platform::LocalNow());
+
+  MycomandInfo commandInfo;
+  commandInfo.ParseCommandLine(arguments);
+  if (const std::optional<int> refused =
+          RefusedStart(commandInfo, bankDataOpened, bankDataError)) {
+    return *refused;
+  }
   if (!commandInfo.silent) {
     for (const std::string& warning : bankData_.warnings()) {
       std::cerr << "talvenor: Warnung: " << warning << "\n";
     }
   }
+
+  // Two files of which the first exists: a batch run without any window.
+  const std::vector<std::string>& parameters = commandInfo.parameters;
   bool batchMode = false;
   if (parameters.size() == 2) {
     batchMode = IsExistingFile(parameters[0]);
     if (!batchMode && commandInfo.silent) return kExitFailed;
   }
-
   if (!batchMode) {
     if (const std::string problem = WindowSystemProblem(); !problem.empty()) {
       std::cerr << "talvenor: " << problem << " (see talvenor --help for the command-line use)\n";
       return kExitUsage;
     }
+    ShowBankDataWarnings();
   }
 
-  // A person at the window reads no stderr: what was said about the bank
-  // data (a damaged edition passed over, say) is shown before anything else.
-  if (!batchMode && !bankData_.warnings().empty()) {
-    std::string text;
-    for (const std::string& warning : bankData_.warnings()) {
-      if (!text.empty()) text += "\n\n";
-      text += warning;
-    }
-    StartWindowSystem();
-    Ui().ShowMessage(text);
+  if (const std::optional<int> ended = EndForExpiredData(days, batchMode, commandInfo.silent)) {
+    return *ended;
   }
-
-  // 12. An expired data set: a batch run ends at once; a person is told.
-  if (const std::optional<ExpiryNotice> notice =
-          ExpiryNoticeFor(days, bankData_.DataValidUntil())) {
-    if (batchMode) {
-      if (!commandInfo.silent) {
-        std::cerr << "talvenor: " << ExpiredText(bankData_.DataValidUntil()) << "\n"
-                  << "talvenor: Die aktuelle Bankleitzahlendatei der Bundesbank wird mit "
-                     "\"talvenor --install-bank-data DATEI\" installiert.\n";
-      }
-      return kExitExpired;
-    }
-    StartWindowSystem();
-    bool goOn = false;
-    if (notice->askYesNo) {
-      goOn = !Ui().AskYesNo(notice->text);
-    } else {
-      Ui().ShowMessage(notice->text);
-    }
-    if (!goOn) {
-      OpenInBrowser();
-      return kExitExpired;
-    }
-  }
-
-  // 13./14. The main dialog, or the batch run.
   if (batchMode) {
     return RunBatchCommand(parameters[0], parameters[1], commandInfo.silent, Directory(),
                            std::cerr, batchThreads_);
   }
   return RunInteractive(parameters);
+}
+
+void CQuorinApp::ShowBankDataWarnings() {
+  // A person at the window reads no stderr: what was said about the bank
+  // data (a damaged edition passed over, say) is shown before anything else.
+  if (bankData_.warnings().empty()) return;
+  std::string text;
+  for (const std::string& warning : bankData_.warnings()) {
+    if (!text.empty()) text += "\n\n";
+    text += warning;
+  }
+  StartWindowSystem();
+  Ui().ShowMessage(text);
+}
+
+std::optional<int> CQuorinApp::EndForExpiredData(int days, bool batchMode, bool silent) {
+  const std::optional<ExpiryNotice> notice = ExpiryNoticeFor(days, bankData_.DataValidUntil());
+  if (!notice) return std::nullopt;
+  // A batch run ends at once; a person is told, and may be allowed to go on.
+  if (batchMode) {
+    if (!silent) {
+      std::cerr << "talvenor: " << ExpiredText(bankData_.DataValidUntil()) << "\n"
+                << "talvenor: Die aktuelle Bankleitzahlendatei der Bundesbank wird mit "
+                   "\"talvenor --install-bank-data DATEI\" installiert.\n";
+    }
+    return kExitExpired;
+  }
+  StartWindowSystem();
+  bool goOn = false;
+  if (notice->askYesNo) {
+    goOn = !Ui().AskYesNo(notice->text);
+  } else {
+    Ui().ShowMessage(notice->text);
+  }
+  if (goOn) return std::nullopt;
+  OpenInBrowser();
+  return kExitExpired;
 }
 
 int CQuorinApp::RunInteractive(const std::vector<std::string>& parameters) {

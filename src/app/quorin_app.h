@@ -102,8 +102,8 @@ class CQuorinApp {
 
   // Formats the file version "a.b.c.d" (four numbers below 65536) as
   // "%ld.%ld.%ld.%ld"; false, leaving `text` untouched, when `fileVersion`
-  // is not of that form. The file version is the one compiled into the
-  // program (it stands in for the version resource).
+  // is not of that form. The program's own file version is compiled into
+  // it from the project version, so it is known without reading any file.
   static bool GetModuleVersionString(std::string_view fileVersion, std::string& text);
   // The program version for a file version: as GetModuleVersionString,
   // then one trailing ".0" removed; empty when the file version is unusable.
@@ -119,6 +119,13 @@ class CQuorinApp {
   std::string WindowSystemProblem() const;
   void StartWindowSystem();
   int RunInteractive(const std::vector<std::string>& parameters);
+  // Shows the bank data's warnings, if any, in one message box.
+  void ShowBankDataWarnings();
+  // For data in force that expired `days` ago: a batch run says so on
+  // stderr (unless `silent`) and ends; a person is told and, within the
+  // first fourteen days, may choose to go on. The exit status when the run
+  // ends here; nothing when it goes on (also while the data is valid).
+  std::optional<int> EndForExpiredData(int days, bool batchMode, bool silent);
 
   int& argc_;
   char** argv_;

@@ -59,7 +59,30 @@ void CQuorinDlg::BuildControls() {
   auto* intro = new QLabel(
       "Zur Ermittlung einer IBAN und BIC geben Sie bitte Bankleitzahl und Kontonummer ein.", this);
   intro->setWordWrap(true);
+  CreateFields();
+  CreateButtons();
+  QGridLayout* grid = LayOutFields();
+  QHBoxLayout* buttonRow = LayOutButtonRow();
+  QMenuBar* menuBar = CreateHelpMenu();
 
+  auto* layout = new QVBoxLayout(this);
+  layout->setMenuBar(menuBar);
+  layout->addWidget(intro);
+  layout->addSpacing(6);
+  layout->addLayout(grid);
+  layout->addSpacing(6);
+  layout->addWidget(Separator(this));
+  layout->addLayout(buttonRow);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+
+  ConnectButtons();
+  // Tab follows the controls top to bottom, left to right.
+  ChainTabOrder({bankCodeField_, accountField_, bicField_, ibanField_, calculateButton_,
+                 inputFileField_, browseButton_, createButton_, settingsButton_, helpButton_,
+                 quitButton_});
+}
+
+void CQuorinDlg::CreateFields() {
   bankCodeField_ = DigitsField(8, this);
   accountField_ = DigitsField(10, this);
   bankNameLabel_ = new QLabel(this);
@@ -78,16 +101,6 @@ void CQuorinDlg::BuildControls() {
   ibanField_->setMinimumWidth(ibanField_->fontMetrics().horizontalAdvance('W') * 18);
   inputFileField_ = new QLineEdit(this);
 
-  calculateButton_ = new QPushButton("IBAN berechnen", this);
-  // Enter in an edit field runs the conversion; on a focused button Enter
-  // presses that button (every push button of a dialog is auto-default).
-  calculateButton_->setDefault(true);
-  auto* browseButton = new QPushButton("Durchsuchen ...", this);
-  auto* createButton = new QPushButton("IBANRUECK Datei", this);
-  auto* settingsButton = new QPushButton("Einstellungen", this);
-  auto* helpButton = new QPushButton("Hilfe", this);
-  auto* quitButton = new QPushButton("Beenden", this);
-
   bankCodeField_->setObjectName("bankCode");
   accountField_->setObjectName("account");
   bankNameLabel_->setObjectName("bankName");
@@ -95,13 +108,28 @@ void CQuorinDlg::BuildControls() {
   bicField_->setObjectName("bic");
   ibanField_->setObjectName("iban");
   inputFileField_->setObjectName("inputFile");
-  calculateButton_->setObjectName("calculate");
-  browseButton->setObjectName("browse");
-  createButton->setObjectName("createOutput");
-  settingsButton->setObjectName("settings");
-  helpButton->setObjectName("help");
-  quitButton->setObjectName("quit");
+}
 
+void CQuorinDlg::CreateButtons() {
+  calculateButton_ = new QPushButton("IBAN berechnen", this);
+  // Enter in an edit field runs the conversion; on a focused button Enter
+  // presses that button (every push button of a dialog is auto-default).
+  calculateButton_->setDefault(true);
+  browseButton_ = new QPushButton("Durchsuchen ...", this);
+  createButton_ = new QPushButton("IBANRUECK Datei", this);
+  settingsButton_ = new QPushButton("Einstellungen", this);
+  helpButton_ = new QPushButton("Hilfe", this);
+  quitButton_ = new QPushButton("Beenden", this);
+
+  calculateButton_->setObjectName("calculate");
+  browseButton_->setObjectName("browse");
+  createButton_->setObjectName("createOutput");
+  settingsButton_->setObjectName("settings");
+  helpButton_->setObjectName("help");
+  quitButton_->setObjectName("quit");
+}
+
+QGridLayout* CQuorinDlg::LayOutFields() {
   auto* grid = new QGridLayout;
   grid->setColumnStretch(2, 1);
   grid->addWidget(new QLabel("BLZ:", this), 0, 0);
@@ -118,18 +146,24 @@ void CQuorinDlg::BuildControls() {
   grid->addWidget(Separator(this), 5, 0, 1, 4);
   grid->addWidget(new QLabel("IBANHIN Datei:", this), 6, 0);
   grid->addWidget(inputFileField_, 6, 1, 1, 2);
-  grid->addWidget(browseButton, 6, 3);
+  grid->addWidget(browseButton_, 6, 3);
+  return grid;
+}
 
+QHBoxLayout* CQuorinDlg::LayOutButtonRow() {
   auto* buttonRow = new QHBoxLayout;
-  buttonRow->addWidget(createButton);
-  buttonRow->addWidget(settingsButton);
-  buttonRow->addWidget(helpButton);
+  buttonRow->addWidget(createButton_);
+  buttonRow->addWidget(settingsButton_);
+  buttonRow->addWidget(helpButton_);
   buttonRow->addStretch(1);
-  buttonRow->addWidget(quitButton);
+  buttonRow->addWidget(quitButton_);
+  return buttonRow;
+}
 
-  // Linux windows have no system menu to carry the about command, so it
-  // sits in a small menu "Hilfe" together with the help document, the IBAN
-  // check and the install of a bank-code file.
+QMenuBar* CQuorinDlg::CreateHelpMenu() {
+  // The commands needed now and then (the help document, the IBAN check,
+  // installing a bank-code file, the about box) sit in a small menu
+  // "Hilfe", so the buttons are left for the daily work.
   auto* menuBar = new QMenuBar(this);
   QMenu* helpMenu = menuBar->addMenu("&Hilfe");
   QAction* helpAction = helpMenu->addAction("&Hilfe", this, &CQuorinDlg::OnHelp);
@@ -138,28 +172,16 @@ void CQuorinDlg::BuildControls() {
   helpMenu->addAction(kIbanCheckMenuText, this, &CQuorinDlg::OnCheckIban);
   helpMenu->addAction(kLoadBankDataMenuText, this, &CQuorinDlg::OnLoadBankData);
   helpMenu->addAction(kAboutMenuText, this, &CQuorinDlg::OnAbout);
+  return menuBar;
+}
 
-  auto* layout = new QVBoxLayout(this);
-  layout->setMenuBar(menuBar);
-  layout->addWidget(intro);
-  layout->addSpacing(6);
-  layout->addLayout(grid);
-  layout->addSpacing(6);
-  layout->addWidget(Separator(this));
-  layout->addLayout(buttonRow);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
-
+void CQuorinDlg::ConnectButtons() {
   connect(calculateButton_, &QPushButton::clicked, this, &CQuorinDlg::OnOK);
-  connect(browseButton, &QPushButton::clicked, this, &CQuorinDlg::OnBrowse);
-  connect(createButton, &QPushButton::clicked, this, &CQuorinDlg::OnCreateOutput);
-  connect(settingsButton, &QPushButton::clicked, this, &CQuorinDlg::OnSettings);
-  connect(helpButton, &QPushButton::clicked, this, &CQuorinDlg::OnHelp);
-  connect(quitButton, &QPushButton::clicked, this, &QDialog::reject);
-
-  // Tab follows the controls top to bottom, left to right.
-  ChainTabOrder({bankCodeField_, accountField_, bicField_, ibanField_, calculateButton_,
-                 inputFileField_, browseButton, createButton, settingsButton, helpButton,
-                 quitButton});
+  connect(browseButton_, &QPushButton::clicked, this, &CQuorinDlg::OnBrowse);
+  connect(createButton_, &QPushButton::clicked, this, &CQuorinDlg::OnCreateOutput);
+  connect(settingsButton_, &QPushButton::clicked, this, &CQuorinDlg::OnSettings);
+  connect(helpButton_, &QPushButton::clicked, this, &CQuorinDlg::OnHelp);
+  connect(quitButton_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void CQuorinDlg::SetInputFile(const std::string& path) {

@@ -13,8 +13,11 @@
 #include <optional>
 #include <string>
 
+class QGridLayout;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
+class QMenuBar;
 class QPushButton;
 
 namespace talvenor::app {
@@ -54,7 +57,15 @@ class CQuorinDlg : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
+  // Builds the dialog's controls and layout: BuildControls calls the
+  // others, which make and place the fields, buttons and menu.
   void BuildControls();
+  void CreateFields();
+  void CreateButtons();
+  QGridLayout* LayOutFields();
+  QHBoxLayout* LayOutButtonRow();
+  QMenuBar* CreateHelpMenu();
+  void ConnectButtons();
   void ReadFields();
   void WriteFields();
   void SetVerdictEmphasis(bool bold);
@@ -84,6 +95,11 @@ class CQuorinDlg : public QDialog {
   QLineEdit* ibanField_ = nullptr;
   QLineEdit* inputFileField_ = nullptr;
   QPushButton* calculateButton_ = nullptr;
+  QPushButton* browseButton_ = nullptr;
+  QPushButton* createButton_ = nullptr;
+  QPushButton* settingsButton_ = nullptr;
+  QPushButton* helpButton_ = nullptr;
+  QPushButton* quitButton_ = nullptr;
 };
 
 }  // namespace talvenor::app

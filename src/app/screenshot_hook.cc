@@ -125,7 +125,7 @@ class ModalWatcher : public QObject {
   // it is shown, and Qt learns of the frame and of the new place one after
   // the other: the picture waits (up to 30 × 100 ms) until the frame lies
   // around the window and has not moved for 100 ms.
-  void PictureAndClose(QPointer<QWidget> shown, int waited, QRect before) {
+  void PictureAndClose(const QPointer<QWidget>& shown, int waited, QRect before) {
     if (!shown || !shown->isVisible()) return;
     const QRect frame = FrameOf(shown);
     const QRect inner = shown->geometry();

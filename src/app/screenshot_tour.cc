@@ -179,7 +179,7 @@ void Tour::ConvertFile(const QString& input) {
 }
 
 QString Tour::File(const QString& name, const QByteArray& content) {
-  const QString path = QDir(files_.path()).filePath(name);
+  QString path = QDir(files_.path()).filePath(name);
   QFile file(path);
   if (file.open(QIODevice::WriteOnly)) file.write(content);
   return path;

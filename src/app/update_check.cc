@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "app/update_fetch.h"
+#include "platform/number_text.h"
 
 namespace talvenor::app {
 namespace {
@@ -18,7 +19,6 @@ constexpr std::string_view kVersionMarker = "PRGVER : #";
 constexpr std::string_view kUrlMarker = "URL : #";
 
 // ASCII only, whatever the locale says.
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 // A host name (letters, digits, "-", ".") or an IPv6 address in brackets;
@@ -26,11 +26,12 @@ bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 bool IsHostText(std::string_view host) {
   if (host.size() > 2 && host.front() == '[' && host.back() == ']') {
     return std::all_of(host.begin() + 1, host.end() - 1, [](char c) {
-      return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F') || c == ':' || c == '.';
+      return platform::IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F') || c == ':' ||
+             c == '.';
     });
   }
   return !host.empty() && std::all_of(host.begin(), host.end(), [](char c) {
-    return IsDigit(c) || IsLetter(c) || c == '-' || c == '.';
+    return platform::IsDigit(c) || IsLetter(c) || c == '-' || c == '.';
   });
 }
 

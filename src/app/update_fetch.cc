@@ -9,8 +9,8 @@
 namespace talvenor::app {
 namespace {
 
-// Redirects are followed (as the platform's internet layer on Windows
-// does), but only to further https addresses and not endlessly.
+// Redirects are followed, so that an update page that has moved is still
+// found, but only to further https addresses and not endlessly.
 constexpr long kMaxRedirects = 5;
 
 // The response body as it arrives.

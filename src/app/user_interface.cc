@@ -50,7 +50,8 @@ void WidenToLongestLine(QMessageBox& box, const std::string& text) {
 // so they are German even where Qt's own translations are not installed.
 QMessageBox::StandardButton RunMessageBox(QMessageBox::Icon icon, const std::string& text,
                                           QMessageBox::StandardButtons buttons) {
-  // Some texts of the calculation core break lines the Windows way.
+  // Some texts of the calculation core end their lines with CR LF; the
+  // message box is given plain line feeds.
   QString shown = ToQt(text);
   shown.replace("\r\n", "\n");
   QMessageBox box(icon, kApplicationTitle, shown, buttons, Owner());

@@ -147,7 +147,8 @@ GzipDecoder::State GzipDecoder::ReadHeader() {
   if ((flags & kFlagExtra) != 0) {
     unsigned char low = 0;
     unsigned char high = 0;
-    if (!NextByte(low) || !NextByte(high) || !Skip(low | (high << 8))) return State::kDamaged;
+    if (!NextByte(low) || !NextByte(high)) return State::kDamaged;
+    if (!Skip(static_cast<std::size_t>(low | (high << 8)))) return State::kDamaged;
   }
   if ((flags & kFlagName) != 0 && !SkipPastZero()) return State::kDamaged;
   if ((flags & kFlagComment) != 0 && !SkipPastZero()) return State::kDamaged;
@@ -210,7 +211,7 @@ std::size_t GzipDecoder::CopyThrough(char* buffer, std::size_t size) {
 }
 
 DecodeOutcome DecodeAll(ByteSource& compressed, std::string& output, std::size_t maxOutput) {
-  constexpr std::size_t kFirstSize = 64 * 1024;
+  constexpr std::size_t kFirstSize = std::size_t{64} * 1024;
   // One byte beyond the limit tells data that fits from data that does not.
   const std::size_t cap = maxOutput < output.max_size() ? maxOutput + 1 : output.max_size();
   GzipDecoder decoder(compressed);

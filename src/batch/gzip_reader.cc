@@ -4,6 +4,7 @@
 #include <new>
 
 #include "batch/gzip_decoder.h"
+#include "platform/number_text.h"
 
 namespace talvenor::batch {
 namespace {
@@ -25,7 +26,6 @@ bool IsLetter(unsigned char c) {
       return c >= 0xC0 && c != 0xD7 && c != 0xF7;
   }
 }
-bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
@@ -59,7 +59,7 @@ int RecognizeFormat(std::string_view firstBytes) {
   if (firstBytes.empty()) return -1;
   const auto first = static_cast<unsigned char>(firstBytes[0]);
   if (first == '"' || first == ';' || (firstBytes.size() > 2 && firstBytes[2] == ';')) return 1;
-  if (IsLetter(first) || IsDigit(first) || first == ' ') return 0;
+  if (IsLetter(first) || platform::IsDigit(firstBytes[0]) || first == ' ') return 0;
   return -1;
 }
 

@@ -7,7 +7,7 @@ namespace {
 
 // Reads go in large pieces so that a file costs few system calls; the line
 // limit above is checked on its own and does not depend on this size.
-constexpr std::size_t kReadBufferSize = 64 * 1024;
+constexpr std::size_t kReadBufferSize = std::size_t{64} * 1024;
 static_assert(kReadBufferSize >= kMaxLineWithEnd);
 
 // A carriage return anywhere but directly before the line feed: records
@@ -27,7 +27,7 @@ LineReader::Next LineReader::Read(std::string_view& line) {
     const std::size_t available = end_ - start_;
     const void* feed = std::memchr(begin, '\n', available);
     if (feed != nullptr) {
-      const std::size_t length = static_cast<const char*>(feed) - begin;
+      const auto length = static_cast<std::size_t>(static_cast<const char*>(feed) - begin);
       if (length + 1 > kMaxLineWithEnd) return Next::kMalformed;
       start_ += length + 1;
       line = std::string_view(begin, length);

@@ -15,11 +15,11 @@
 namespace talvenor::batch {
 namespace {
 
-constexpr std::size_t kBufferSize = 64 * 1024;
+constexpr std::size_t kBufferSize = std::size_t{64} * 1024;
 // Written bytes are handed to the disk in steps of this size while the run
 // goes on, so that the sync at the commit waits for little more than the
 // last step.
-constexpr std::size_t kWritebackStep = 8 * 1024 * 1024;
+constexpr std::size_t kWritebackStep = std::size_t{8} * 1024 * 1024;
 
 std::size_t SplitPoint(std::string_view path) {
   const std::size_t dot = path.rfind('.');
@@ -61,7 +61,12 @@ bool OutputTarget(const std::string& name, std::string& target) {
     const ssize_t length = ::readlink(current.c_str(), link, sizeof link);
     if (length <= 0 || static_cast<std::size_t>(length) >= sizeof link) return false;
     const std::string linked(link, static_cast<std::size_t>(length));
-    current = linked.front() == '/' ? linked : FolderOf(current) + linked;
+    if (linked.front() == '/') {
+      current = linked;
+    } else {
+      current = FolderOf(current);
+      current += linked;
+    }
   }
   return false;
 }
@@ -136,7 +141,7 @@ OutputFiles::~OutputFiles() {
 }
 
 bool OutputFiles::Open(int index) {
-  File& file = files_[index];
+  File& file = At(index);
   if (file.descriptor >= 0) return true;
   std::string target;
   if (file.name.empty() || !OutputTarget(file.name, target)) return false;
@@ -172,7 +177,7 @@ bool OutputFiles::Open(int index) {
 
 RecordOutput::Status OutputFiles::WriteRecord(int index, std::string_view line) {
   if (!Open(index)) return Status::kCannotCreate;
-  return Append(files_[index], line) ? Status::kWritten : Status::kWriteFailed;
+  return Append(At(index), line) ? Status::kWritten : Status::kWriteFailed;
 }
 
 bool OutputFiles::Append(File& file, std::string_view line) {

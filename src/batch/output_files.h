@@ -55,10 +55,10 @@ class OutputFiles final : public RecordOutput {
   OutputFiles& operator=(const OutputFiles&) = delete;
 
   int fileCount() const override { return static_cast<int>(files_.size()); }
-  std::string_view FileName(int file) const override { return files_[file].name; }
-  bool IsOpen(int file) const { return files_[file].descriptor >= 0; }
+  std::string_view FileName(int file) const override { return At(file).name; }
+  bool IsOpen(int file) const { return At(file).descriptor >= 0; }
   // Records written to `file` so far.
-  long records(int file) const { return files_[file].records; }
+  long records(int file) const { return At(file).records; }
 
   // Creates the temporary file of `file` (nothing when it is open). False
   // when it cannot be created, or when the output name leads to something
@@ -91,6 +91,10 @@ class OutputFiles final : public RecordOutput {
     std::size_t written = 0;      // bytes handed to write(2)
     std::size_t writtenBack = 0;  // of them, bytes whose writeback was started
   };
+
+  // REQUIRES: 0 <= file < fileCount().
+  File& At(int file) { return files_[static_cast<std::size_t>(file)]; }
+  const File& At(int file) const { return files_[static_cast<std::size_t>(file)]; }
 
   bool Append(File& file, std::string_view line);
   bool Flush(File& file);

@@ -19,7 +19,7 @@ class ReadAheadSource final : public ByteSource {
  public:
   // `source` is read only by the worker from now on, until this object is
   // destroyed.
-  explicit ReadAheadSource(ByteSource& source, std::size_t bufferSize = 256 * 1024);
+  explicit ReadAheadSource(ByteSource& source, std::size_t bufferSize = std::size_t{256} * 1024);
   ~ReadAheadSource() override;
   ReadAheadSource(const ReadAheadSource&) = delete;
   ReadAheadSource& operator=(const ReadAheadSource&) = delete;

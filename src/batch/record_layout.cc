@@ -66,10 +66,6 @@ std::string_view TakePart(std::string_view& rest) {
   return part;
 }
 
-bool AllDigits(std::string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 // Parses a field description "length[,quoted[,name[,role]]]" into `field`
 // and `role` (0 = no role). False when the description is unusable.
 bool ParseFieldDescription(std::string_view text, FieldInfo& field, int& role) {
@@ -90,7 +86,7 @@ bool ParseFieldDescription(std::string_view text, FieldInfo& field, int& role) {
   const std::string_view rolePart = TakePart(rest);
   role = 0;
   if (!rolePart.empty()) {
-    if (!AllDigits(rolePart)) return false;
+    if (!platform::IsDigitsOnly(rolePart)) return false;
     const long value = platform::ParseLeadingLong(rolePart);
     if (value < 1 || value > kLastCustomRole) return false;
     role = static_cast<int>(value);

@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/number_text.h"
+
 namespace talvenor::checkdigit {
 
 // The integer form of a two-character method code. A second character that
@@ -23,8 +25,8 @@ constexpr int CheckMethodCode(std::string_view code) {
   if (code.size() < 2) return -1;
   const char c1 = code[0];
   const char c2 = code[1];
-  const int high = (c1 >= '0' && c1 <= '9') ? (c1 - '0') * 10 : (c1 - 'A' + 1) * 10000;
-  if (c2 >= '0' && c2 <= '9') return high + (c2 - '0');
+  const int high = platform::IsDigit(c1) ? (c1 - '0') * 10 : (c1 - 'A' + 1) * 10000;
+  if (platform::IsDigit(c2)) return high + (c2 - '0');
   return (c2 - 'A' + 1) * 10;
 }
 

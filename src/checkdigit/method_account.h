@@ -24,10 +24,11 @@ struct MethodAccount {
   std::string* rewrite = nullptr;     // the caller's account text; may be null
 
   // REQUIRES: 1 <= position <= 10 (and first <= last for Span).
-  char At(int position) const { return padded[position - 1]; }
+  char At(int position) const { return padded[static_cast<std::size_t>(position - 1)]; }
   int Digit(int position) const { return DigitValue(At(position)); }
   std::string_view Span(int first, int last) const {
-    return std::string_view(padded).substr(first - 1, last - first + 1);
+    return std::string_view(padded).substr(static_cast<std::size_t>(first - 1),
+                                          static_cast<std::size_t>(last - first + 1));
   }
   std::string_view Body() const { return Span(1, 9); }
   bool StartsWith(std::string_view prefix) const {

@@ -16,7 +16,7 @@ MethodTable BuildTable() {
                      PrefixedMethods()}) {
     for (const MethodEntry& entry : group) {
       const int index = MethodTableIndex(entry.code);
-      if (index >= 0) table[index] = entry.rule;
+      if (index >= 0) table[static_cast<std::size_t>(index)] = entry.rule;
     }
   }
   return table;
@@ -37,7 +37,7 @@ std::string MethodCodeText(int index) {
 
 MethodRule FindMethod(int code) {
   const int index = MethodTableIndex(code);
-  return index < 0 ? nullptr : kTable[index];
+  return index < 0 ? nullptr : kTable[static_cast<std::size_t>(index)];
 }
 
 bool RunMethod(int code, MethodAccount& account) {

@@ -26,8 +26,8 @@ bool ShiftWhen(bool passes, const MethodAccount& account) {
 // Modulus 11 (tenRule 1) on the positions before `checkPosition` of a
 // ten-character text, checked against that position.
 bool Mod11Before(std::string_view text, int checkPosition, Weights weights) {
-  return weightedMod11(text.substr(0, checkPosition - 1), DigitValue(text[checkPosition - 1]),
-                       weights, 1);
+  const auto check = static_cast<std::size_t>(checkPosition);
+  return weightedMod11(text.substr(0, check - 1), DigitValue(text[check - 1]), weights, 1);
 }
 
 // "26": an account starting with "00" is first shifted by two; then

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/number_text.h"
+
 namespace talvenor::checkdigit {
 namespace {
 
@@ -126,7 +128,7 @@ bool incrementedMod11(std::string_view digits, int check, Weights weights, bool 
   std::size_t weight = 0;
   for (char c : digits) {
     if (weight >= weights.size()) break;
-    if (tolerant && (c < '0' || c > '9')) continue;
+    if (tolerant && !platform::IsDigit(c)) continue;
     sum += Modulo((c - '0' + 1) * weights[weight++], 11);
   }
   const int expected = sum % 10;

@@ -15,8 +15,8 @@ bool thirdDigitNineRule(const MethodAccount& account) {
 
 bool SubAccountMod10(std::string_view padded, int checkPosition) {
   static constexpr int kWeights[] = {2, 1, 2, 1, 2, 1};
-  return weightedMod10(padded.substr(checkPosition - 7, 6), DigitValue(padded[checkPosition - 1]),
-                       kWeights, 1);
+  const auto check = static_cast<std::size_t>(checkPosition);
+  return weightedMod10(padded.substr(check - 7, 6), DigitValue(padded[check - 1]), kWeights, 1);
 }
 
 void RewriteShiftedByTwo(const MethodAccount& account) {

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "platform/display_text.h"
+#include "platform/number_text.h"
 
 namespace talvenor {
 namespace {
@@ -36,9 +37,8 @@ std::string_view TrimRight(std::string_view text) {
   return last == std::string_view::npos ? std::string_view{} : text.substr(0, last + 1);
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+using platform::IsDigit;
 bool IsCapital(char c) { return c >= 'A' && c <= 'Z'; }
-bool AllDigits(std::string_view text) { return std::all_of(text.begin(), text.end(), IsDigit); }
 
 std::uint32_t Number(std::string_view digits) {
   std::uint32_t value = 0;
@@ -77,7 +77,7 @@ std::string FieldError(std::size_t lineNumber, Field field, std::string_view val
 // The first fault of one line's fields, or an empty text.
 std::string CheckFields(std::string_view line, std::size_t n, bool extended) {
   const std::string_view code = Take(line, kBankCode);
-  if (!AllDigits(code) || code[0] == '0' || code[0] == '9') {
+  if (!platform::IsDigitsOnly(code) || code[0] == '0' || code[0] == '9') {
     return FieldError(n, kBankCode, code, "keine achtstellige Bankleitzahl mit 1 bis 8 vorn");
   }
   const std::string_view feature = Take(line, kFeature);
@@ -102,10 +102,10 @@ std::string CheckFields(std::string_view line, std::size_t n, bool extended) {
     return FieldError(n, kDeletionMark, deletion, "weder 0 noch 1");
   }
   const std::string_view successor = Take(line, kSuccessor);
-  if (!AllDigits(successor)) {
+  if (!platform::IsDigitsOnly(successor)) {
     return FieldError(n, kSuccessor, successor, "keine achtstellige Zahl");
   }
-  if (extended && !AllDigits(Take(line, kIbanRule))) {
+  if (extended && !platform::IsDigitsOnly(Take(line, kIbanRule))) {
     return FieldError(n, kIbanRule, Take(line, kIbanRule), "keine sechsstellige Zahl");
   }
   return {};
@@ -226,7 +226,8 @@ bool MakeRecord(std::span<const LineRef> lines, bool extended,
 std::string Latin1ToUtf8(std::string_view latin1) {
   std::string utf8;
   utf8.reserve(latin1.size() + 8);
-  for (unsigned char c : latin1) {
+  for (const char byte : latin1) {
+    const auto c = static_cast<unsigned char>(byte);
     if (c < 0x80) {
       utf8 += static_cast<char>(c);
     } else {
@@ -246,7 +247,7 @@ std::vector<RuleNumber> RuleNumbersOf(const BankCodeFile& file) {
 
 std::vector<RuleNumber> ReadRuleNumbersOfCheckedFile(std::string_view text) {
   std::vector<RuleNumber> rules;
-  rules.reserve(text.size() / (kExtendedLineWidth * 3));
+  rules.reserve(text.size() / (static_cast<std::size_t>(kExtendedLineWidth) * 3));
   while (text.size() >= static_cast<std::size_t>(kExtendedLineWidth)) {
     const std::string_view line = text.substr(0, kExtendedLineWidth);
     if (Take(line, kFeature) == "1" && Take(line, kChangeMark) != "D") {

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/number_text.h"
+
 namespace talvenor {
 namespace {
 
@@ -11,8 +13,6 @@ using std::chrono::sys_days;
 using std::chrono::year;
 
 constexpr unsigned kScheduleMonths[] = {3, 6, 9, 12};
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The number written by the digits of `text`. REQUIRES: digits only.
 int Number(std::string_view text) {
@@ -25,9 +25,7 @@ int Number(std::string_view text) {
 // real calendar day.
 std::optional<Date> DateOf(std::string_view y, std::string_view m, std::string_view d) {
   for (std::string_view part : {y, m, d}) {
-    for (char c : part) {
-      if (!IsDigit(c)) return std::nullopt;
-    }
+    if (!platform::IsDigitsOnly(part)) return std::nullopt;
   }
   const Date date{year{Number(y)}, month{static_cast<unsigned>(Number(m))},
                   day{static_cast<unsigned>(Number(d))}};
@@ -84,7 +82,7 @@ std::optional<Date> DateFromEditionFileName(std::string_view fileName) {
   const std::string_view date = fileName.substr(kPrefix.size(), 10);
   if (date[4] != '_' || date[7] != '_') return std::nullopt;
   // "blz_2024_03_040.txt" carries no date: the date must end there.
-  if (fileName.size() > kPrefix.size() + 10 && IsDigit(fileName[kPrefix.size() + 10])) {
+  if (fileName.size() > kPrefix.size() + 10 && platform::IsDigit(fileName[kPrefix.size() + 10])) {
     return std::nullopt;
   }
   return DateOf(date.substr(0, 4), date.substr(5, 2), date.substr(8, 2));

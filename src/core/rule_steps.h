@@ -16,11 +16,14 @@ namespace talvenor::rule_steps {
 
 // The padded account's characters `first` to `last` (1-based, inclusive).
 inline std::string_view Digits(const RuleEvaluation& e, int first, int last) {
-  return std::string_view(e.padded).substr(first - 1, last - first + 1);
+  return std::string_view(e.padded).substr(static_cast<std::size_t>(first - 1),
+                                            static_cast<std::size_t>(last - first + 1));
 }
 
 // The padded account's character at `position` (1-based).
-inline char DigitAt(const RuleEvaluation& e, int position) { return e.padded[position - 1]; }
+inline char DigitAt(const RuleEvaluation& e, int position) {
+  return e.padded[static_cast<std::size_t>(position - 1)];
+}
 
 // The decimal value of the padded account's characters `first` to `last`.
 long DigitsValue(const RuleEvaluation& e, int first, int last);

@@ -181,7 +181,7 @@ bool InRule0030AccountList(std::string_view account) {
   // reads exactly the same, so anything but one to ten digits misses.
   const std::string_view withoutZeros = WithoutLeadingZeros(account);
   if (withoutZeros.empty() || withoutZeros.size() > kTenCharacters ||
-      !IsDigitsOnly(withoutZeros)) {
+      !platform::IsDigitsOnly(withoutZeros)) {
     return false;
   }
   std::uint64_t value = 0;

@@ -16,7 +16,7 @@
 namespace talvenor::platform {
 
 // The largest configuration file read: far beyond any real one.
-inline constexpr std::size_t kConfigFileLimit = 1024 * 1024;
+inline constexpr std::size_t kConfigFileLimit = std::size_t{1024} * 1024;
 
 enum class ConfigFileState {
   kRead,      // the file's bytes are in the text

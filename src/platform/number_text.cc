@@ -8,8 +8,6 @@ namespace {
 
 constexpr std::string_view kBlanks = " \t\r\n\v\f";
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }

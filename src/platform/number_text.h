@@ -22,6 +22,18 @@ double ParseLeadingDouble(std::string_view text);
 // Removes blanks, tabs, carriage returns and line feeds at both ends.
 std::string_view TrimBlanks(std::string_view text);
 
+// Whether `c` is one of the ASCII digits "0" to "9", whatever the locale.
+constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Whether every character of `text` is an ASCII digit (true for the empty
+// text).
+constexpr bool IsDigitsOnly(std::string_view text) {
+  for (const char c : text) {
+    if (!IsDigit(c)) return false;
+  }
+  return true;
+}
+
 }  // namespace talvenor::platform
 
 #endif  // TALVENOR_PLATFORM_NUMBER_TEXT_H_

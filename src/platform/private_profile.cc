@@ -67,7 +67,7 @@ std::size_t FindChars(std::string_view text, std::string_view chars) {
 // from inih. Follows inih's rules: comments first, then (for an indented
 // line after a key) continuation, then "[section]", then "name=value" or
 // "name:value"; but a ";" after the start of a line is part of the line,
-// as the Windows profile functions read it, where inih would cut off an
+// so a value may hold a semicolon, where inih would cut it off as an
 // inline comment.
 struct LineMeaning {
   enum Kind { kNothing, kSection, kBadSection, kPair, kBadPair };

@@ -26,14 +26,16 @@ class MemoryOutput final : public RecordOutput {
     for (int i = 0; i < files; ++i) names_.push_back("out" + std::to_string(i));
   }
   int fileCount() const override { return static_cast<int>(contents_.size()); }
-  std::string_view FileName(int file) const override { return names_[file]; }
+  std::string_view FileName(int file) const override {
+    return names_[static_cast<std::size_t>(file)];
+  }
   Status WriteRecord(int file, std::string_view line) override {
     if (file == refusedFile) return Status::kCannotCreate;
     if (++writes == failingWrite) return Status::kWriteFailed;
-    contents_[file] += line;
+    contents_[static_cast<std::size_t>(file)] += line;
     return Status::kWritten;
   }
-  const std::string& contents(int file) const { return contents_[file]; }
+  const std::string& contents(int file) const { return contents_[static_cast<std::size_t>(file)]; }
 
   int refusedFile = -1;
   int failingWrite = -1;

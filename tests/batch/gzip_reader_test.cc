@@ -214,7 +214,7 @@ TEST(GzipMemoryReader, EveryTruncationIsDamage) {
     const Decoded decoded = DecodeInMemory(std::string_view(block).substr(0, cut));
     EXPECT_TRUE(decoded.damaged);
     EXPECT_EQ(whole.compare(0, decoded.output.size(), decoded.output), 0) << "not a prefix";
-    for (std::size_t piece : {1, 13}) {
+    for (std::size_t piece : {std::size_t{1}, std::size_t{13}}) {
       MemorySource compressed(std::string_view(block).substr(0, cut));
       GzipSource source(compressed);
       EXPECT_EQ(ReadAll(source, piece), decoded.output) << "piece " << piece;

@@ -293,7 +293,7 @@ TEST(SingleRuleMethods, ModulusElevenAcceptsExactlyOneCheckDigit) {
       std::string body(9, '0');
       for (char& c : body) c = static_cast<char>('0' + digit(random));
       int sum = 0;
-      for (int i = 0; i < 9; ++i) sum += family.weights[i] * (body[8 - i] - '0');
+      for (std::size_t i = 0; i < 9; ++i) sum += family.weights[i] * (body[8 - i] - '0');
       const bool noDigit = family.tenLeavesNone && sum % 11 == 1;
       bodiesWithoutDigit += noDigit ? 1 : 0;
       EXPECT_EQ(PassingCheckDigits(family.code, body), noDigit ? 0 : 1)

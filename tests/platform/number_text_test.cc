@@ -56,5 +56,31 @@ TEST(TrimBlanks, RemovesBlanksAtBothEndsOnly) {
   EXPECT_EQ(TrimBlanks(""), "");
 }
 
+TEST(IsDigit, TakesTheTenAsciiDigitsAndNothingElse) {
+  int digits = 0;
+  for (int code = CHAR_MIN; code <= CHAR_MAX; ++code) {
+    const char c = static_cast<char>(code);
+    const bool ascii = c >= '0' && c <= '9';
+    EXPECT_EQ(IsDigit(c), ascii) << code;
+    digits += IsDigit(c) ? 1 : 0;
+  }
+  EXPECT_EQ(digits, 10);
+  // Bytes above 0x7F, superscript two and three in code page 1252 among
+  // them, are no digits whatever the locale.
+  EXPECT_FALSE(IsDigit('\xB2'));
+  EXPECT_FALSE(IsDigit('\xB3'));
+}
+
+TEST(IsDigitsOnly, AcceptsOnlyTextsOfDigits) {
+  EXPECT_TRUE(IsDigitsOnly(""));
+  EXPECT_TRUE(IsDigitsOnly("0123456789"));
+  EXPECT_FALSE(IsDigitsOnly("12 34"));
+  EXPECT_FALSE(IsDigitsOnly("1234-"));
+  EXPECT_FALSE(IsDigitsOnly("+1"));
+  // The whole view counts: a NUL inside it is no digit.
+  EXPECT_FALSE(IsDigitsOnly(std::string_view("12\0" "3", 4)));
+  EXPECT_TRUE(IsDigitsOnly(std::string_view("12x", 2)));
+}
+
 }  // namespace
 }  // namespace talvenor::platform
