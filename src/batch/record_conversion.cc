@@ -65,7 +65,7 @@ RecordConverter::RecordConverter(const RecordLayout& layout, const BankDirectory
     offset += static_cast<std::size_t>(field.length);
   }
   const auto fits = [&layout](int field, std::size_t width) {
-    return field < 0 || static_cast<std::size_t>(layout.fields[field].length) == width;
+    return field < 0 || static_cast<std::size_t>(layout.fields[static_cast<std::size_t>(field)].length) == width;
   };
   inPlace_ = !separated_ && fits(bicField_, kBicWidth) && fits(ibanField_, kIbanWidth) &&
              fits(resultField_, 2);
@@ -83,7 +83,7 @@ bool RecordConverter::Convert(std::string_view line) {
   // The old BIC (role 4) and the old IBAN's check digits (role 5) could be
   // compared with the bank's data, but no outcome of such a comparison
   // changes the output record, so they are not computed.
-  if (countryField_ >= 0 && tokens_[countryField_] != "DE") {
+  if (countryField_ >= 0 && Token(countryField_) != "DE") {
     resultCode_ = ResultCode::kForeign;
   } else {
     ConvertNumbers();
@@ -152,8 +152,8 @@ bool RecordConverter::SplitSeparated(std::string_view line) {
   if (tokens_.size() < fields && tokens_.size() > needed) tokens_.resize(fields);
   if (tokens_.size() < fields) return false;
   const auto tooLong = [this](int position) {
-    return position >= 0 && tokens_[position].size() >
-                                static_cast<std::size_t>(layout_.fields[position].length);
+    return position >= 0 && Token(position).size() >
+                                static_cast<std::size_t>(layout_.fields[static_cast<std::size_t>(position)].length);
   };
   return !tooLong(layout_.bankCodePosition) && !tooLong(layout_.accountPosition) &&
          !tooLong(oldIbanField_);
@@ -161,7 +161,7 @@ bool RecordConverter::SplitSeparated(std::string_view line) {
 
 int RecordConverter::GroupOf() const {
   if (groups_ <= 1) return 0;
-  const std::string_view bankCode = tokens_[layout_.bankCodePosition];
+  const std::string_view bankCode = Token(layout_.bankCodePosition);
   if (bankCode.size() < 4 || !IsDigit(bankCode[3])) return 0;
   return bankCode[3] - '0';
 }
@@ -171,10 +171,10 @@ void RecordConverter::ConvertNumbers() {
   // characters of an IBAN; the bank code and account are read from where
   // they stand in that text, so a short bank code shifts into the account
   // and the record is then malformed rather than read some other way.
-  std::string_view part = oldIbanField_ >= 0 ? tokens_[oldIbanField_] : kNoOldIban;
+  std::string_view part = oldIbanField_ >= 0 ? Token(oldIbanField_) : kNoOldIban;
   if (part.empty() || part == "    ") part = kNoOldIban;
-  const std::string_view bankToken = tokens_[layout_.bankCodePosition];
-  const std::string_view accountToken = tokens_[layout_.accountPosition];
+  const std::string_view bankToken = Token(layout_.bankCodePosition);
+  const std::string_view accountToken = Token(layout_.accountPosition);
   joined_.assign(part);
   joined_.append(bankToken);
   if (accountToken.size() < 10) joined_.append(10 - accountToken.size(), '0');
@@ -236,17 +236,17 @@ bool RecordConverter::FitsInPlace() const {
 void RecordConverter::BuildFixedInPlace(std::string_view line) {
   Put(line);
   if (bicField_ >= 0 && writesNumbers_) {
-    char* bic = output_.data() + fieldOffsets_[bicField_];
+    char* bic = output_.data() + FieldOffset(bicField_);
     const std::size_t size = result_.texts.bic.size();
     std::memcpy(bic, result_.texts.bic.data(), size);
     std::memset(bic + size, ' ', kBicWidth - size);
   }
   if (ibanField_ >= 0 && writesNumbers_) {
     const std::string_view iban = result_.texts.iban.empty() ? kBlankIban : std::string_view(result_.texts.iban);
-    std::memcpy(output_.data() + fieldOffsets_[ibanField_], iban.data(), kIbanWidth);
+    std::memcpy(output_.data() + FieldOffset(ibanField_), iban.data(), kIbanWidth);
   }
   if (resultField_ >= 0) {
-    char* code = output_.data() + fieldOffsets_[resultField_];
+    char* code = output_.data() + FieldOffset(resultField_);
     code[0] = static_cast<char>('0' + ResultNumber(resultCode_) / 10);
     code[1] = static_cast<char>('0' + ResultNumber(resultCode_) % 10);
   }

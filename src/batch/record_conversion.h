@@ -53,6 +53,14 @@ class RecordConverter {
   std::size_t uncheckedRecords() const { return uncheckedRecords_; }
 
  private:
+  // The token and the fixed-line offset of a field position of the layout.
+  // REQUIRES: 0 <= position < the number of tokens (offsets: of fields).
+  std::string_view Token(int position) const {
+    return tokens_[static_cast<std::size_t>(position)];
+  }
+  std::size_t FieldOffset(int position) const {
+    return fieldOffsets_[static_cast<std::size_t>(position)];
+  }
   bool Split(std::string_view line);
   bool SplitFixed(std::string_view line);
   bool SplitSeparated(std::string_view line);

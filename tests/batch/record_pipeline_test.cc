@@ -250,7 +250,7 @@ TEST(RecordPipeline, TheFirstMalformedRecordStopsTheRunWherever) {
     for (int bad = 0; bad < kRecords; ++bad) {
       SCOPED_TRACE(std::string(c.name) + " as record " + std::to_string(bad));
       std::string input;
-      for (int i = 0; i < kRecords; ++i) input += i == bad ? c.bad : records[i] + "\n";
+      for (int i = 0; i < kRecords; ++i) input += i == bad ? c.bad : records[static_cast<std::size_t>(i)] + "\n";
       const Outcome one = ExpectSameOnEveryThreadCount(input, c.format, 10);
       EXPECT_EQ(one.result, kRecordsStopped);
       EXPECT_EQ(one.message, kMalformedInputMessage);
