@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/account_text.h"
+#include "platform/number_text.h"
 
 namespace talvenor::batch {
 namespace {
@@ -15,8 +16,6 @@ constexpr std::string_view kBlankBic = "           ";
 constexpr std::string_view kBlankIban = "                      ";
 constexpr std::string_view kNoOldIban = "0000";
 constexpr std::string_view kLineEnd = "\r\n";
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 // Room for the longest output line: a record line of up to 4000
 // characters and what may be appended to it.
 constexpr std::size_t kOutputReserve = 4096 + 64;
@@ -162,7 +161,7 @@ bool RecordConverter::SplitSeparated(std::string_view line) {
 int RecordConverter::GroupOf() const {
   if (groups_ <= 1) return 0;
   const std::string_view bankCode = Token(layout_.bankCodePosition);
-  if (bankCode.size() < 4 || !IsDigit(bankCode[3])) return 0;
+  if (bankCode.size() < 4 || !platform::IsDigit(bankCode[3])) return 0;
   return bankCode[3] - '0';
 }
 
@@ -191,7 +190,7 @@ void RecordConverter::ConvertNumbers() {
     resultCode_ = wellFormed ? ResultCode::kUnknownBankCode : ResultCode::kMalformedNumbers;
     return;
   }
-  if (account == "0000000000" || !IsDigitsOnly(account)) {
+  if (account == "0000000000" || !platform::IsDigitsOnly(account)) {
     resultCode_ = ResultCode::kAccountInvalid;
     return;
   }

@@ -24,17 +24,10 @@ bool BankCodeFourthIsFour(long bankCode) {
   return end - text >= 4 && text[3] == '4';
 }
 
-bool IsAllDigits(std::string_view text) {
-  for (const char c : text) {
-    if (c < '0' || c > '9') return false;
-  }
-  return true;
-}
-
 // Whether the account has a value above zero, as the C library's strtod
 // reads it after blanks are removed.
 bool HasValueAboveZero(std::string_view account) {
-  if (!account.empty() && IsAllDigits(account)) return true;
+  if (!account.empty() && platform::IsDigitsOnly(account)) return true;
   return platform::ParseLeadingDouble(platform::TrimBlanks(account)) > 0.0;
 }
 

@@ -25,8 +25,5 @@ std::string_view WithoutLeadingZeros(std::string_view text) {
   return first == std::string_view::npos ? std::string_view{} : text.substr(first);
 }
 
-bool IsDigitsOnly(std::string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
 
 }  // namespace talvenor

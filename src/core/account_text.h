@@ -22,9 +22,6 @@ void PadAccountInto(std::string_view accountText, std::string& out);
 // The text without its leading "0" characters.
 std::string_view WithoutLeadingZeros(std::string_view text);
 
-// Whether every character is a decimal digit (true for the empty text).
-bool IsDigitsOnly(std::string_view text);
-
 }  // namespace talvenor
 
 #endif  // TALVENOR_CORE_ACCOUNT_TEXT_H_

@@ -2,6 +2,8 @@
 
 #include <cassert>
 
+#include "platform/number_text.h"
+
 namespace talvenor {
 
 std::optional<BankCode> BankCode::Parse(std::string_view text) {
@@ -9,7 +11,7 @@ std::optional<BankCode> BankCode::Parse(std::string_view text) {
   BankCode code;
   for (std::size_t i = 0; i < 8; ++i) {
     const char c = text[i];
-    if (c < '0' || c > '9') return std::nullopt;
+    if (!platform::IsDigit(c)) return std::nullopt;
     code.number_ = code.number_ * 10 + static_cast<std::uint32_t>(c - '0');
     code.text_[i] = c;
   }

@@ -4,6 +4,7 @@
 #include <cassert>
 
 #include "checkdigit/check_method_code.h"
+#include "platform/number_text.h"
 
 namespace talvenor {
 namespace {
@@ -13,8 +14,7 @@ constexpr std::uint32_t kPrefixDivisor = 10000;
 constexpr std::uint32_t kPrefixes = 10000;
 
 bool IsEightDigits(std::string_view text) {
-  return text.size() == 8 &&
-         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+  return text.size() == 8 && platform::IsDigitsOnly(text);
 }
 
 std::uint32_t ToNumber(std::string_view eightDigits) {

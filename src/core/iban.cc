@@ -49,7 +49,7 @@ std::optional<std::uint64_t> PlainDigits(std::string_view text, std::size_t maxD
   const std::size_t lead = text.size() >= 8 ? text.size() - 8 : text.size();
   for (std::size_t i = 0; i < lead; ++i) {
     const char c = text[i];
-    if (c < '0' || c > '9') return std::nullopt;
+    if (!platform::IsDigit(c)) return std::nullopt;
     value = value * 10 + static_cast<std::uint64_t>(c - '0');
   }
   if (text.size() < 8) return value;

@@ -5,6 +5,7 @@
 
 #include "core/account_conversion.h"
 #include "core/bank_code.h"
+#include "platform/number_text.h"
 
 namespace talvenor {
 namespace {
@@ -44,7 +45,6 @@ constexpr bool CountriesAscend() {
 static_assert(CountriesAscend());
 
 bool IsCapital(char c) { return c >= 'A' && c <= 'Z'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
 
@@ -93,7 +93,7 @@ bool Normalise(std::string_view text, IbanCheck& check, std::string& iban) {
     }
     if (c >= 'a' && c <= 'z') {
       iban += static_cast<char>(c - 'a' + 'A');
-    } else if (IsCapital(c) || IsDigit(c)) {
+    } else if (IsCapital(c) || platform::IsDigit(c)) {
       iban += c;
     } else {
       End(check, IbanCheckCode::kNoIban,
@@ -118,7 +118,7 @@ bool Normalise(std::string_view text, IbanCheck& check, std::string& iban) {
         NoIban("Die Eingabe ist zu kurz; eine IBAN hat mindestens 15 Zeichen."));
     return false;
   }
-  if (!IsCapital(iban[0]) || !IsCapital(iban[1]) || !IsDigit(iban[2]) || !IsDigit(iban[3])) {
+  if (!IsCapital(iban[0]) || !IsCapital(iban[1]) || !platform::IsDigit(iban[2]) || !platform::IsDigit(iban[3])) {
     End(check, IbanCheckCode::kNoIban,
         NoIban("Eine IBAN beginnt mit dem Ländercode aus zwei Buchstaben und zwei "
                "Prüfziffern."));
@@ -141,7 +141,7 @@ std::string PaperForm(std::string_view iban) {
 int Mod97(std::string_view iban) {
   int remainder = 0;
   const auto take = [&remainder](char c) {
-    if (IsDigit(c)) {
+    if (platform::IsDigit(c)) {
       remainder = (remainder * 10 + (c - '0')) % 97;
     } else {
       remainder = (remainder * 100 + (c - 'A' + 10)) % 97;
@@ -223,7 +223,7 @@ IbanCheck CheckIban(const BankDirectory& directory, std::string_view text) {
   std::string iban;
   if (!Normalise(text, check, iban)) return check;
   const bool german = iban.starts_with("DE");
-  if (german && !std::all_of(iban.begin() + 4, iban.end(), IsDigit)) {
+  if (german && !std::all_of(iban.begin() + 4, iban.end(), platform::IsDigit)) {
     End(check, IbanCheckCode::kNoIban,
         NoIban("Eine deutsche IBAN hat nach Ländercode und Prüfziffern nur Ziffern."));
     return check;

@@ -23,7 +23,7 @@ int MethodInForce(const RuleEvaluation& e) {
 // An account text the engine can work with: at most ten digits. Anything
 // else cannot be checked and must not end up in an IBAN.
 bool IsUsableAccountText(std::string_view account) {
-  return account.size() <= 10 && IsDigitsOnly(account);
+  return account.size() <= 10 && platform::IsDigitsOnly(account);
 }
 
 // A method number the dispatcher has no rule for; a negative number

@@ -125,8 +125,9 @@ TEST(AccountText, PrefixPaddingAndZeros) {
   EXPECT_EQ(PadAccount("12345678901"), "12345678901");
   EXPECT_EQ(WithoutLeadingZeros("000120"), "120");
   EXPECT_EQ(WithoutLeadingZeros("000"), "");
-  EXPECT_TRUE(IsDigitsOnly(""));
-  EXPECT_FALSE(IsDigitsOnly("1 2"));
+  std::string padded = "keeps nothing of this";
+  PadAccountInto("42", padded);
+  EXPECT_EQ(padded, "0000000042");
 }
 
 }  // namespace
