@@ -37,9 +37,9 @@ add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/package-doc/changelog.gz
 add_custom_target(talvenor_package_files ALL
   DEPENDS ${TALVENOR_MAN_PAGE}.gz ${PROJECT_BINARY_DIR}/package-doc/changelog.gz)
 
-install(FILES ${TALVENOR_MAN_PAGE}.gz DESTINATION share/man/man1 COMPONENT program)
+install(FILES ${TALVENOR_MAN_PAGE}.gz DESTINATION share/man/man1 COMPONENT application)
 install(FILES ${PROJECT_SOURCE_DIR}/data/completion/talvenor
-  DESTINATION share/bash-completion/completions COMPONENT program)
+  DESTINATION share/bash-completion/completions COMPONENT application)
 # The copyright file: who holds the rights, then the licence terms.
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/data/talvenor.txt)
 string(TIMESTAMP talvenor_year "%Y" UTC)
@@ -47,9 +47,9 @@ file(READ ${PROJECT_SOURCE_DIR}/data/talvenor.txt talvenor_licence)
 file(WRITE ${PROJECT_BINARY_DIR}/package-doc/copyright
   "Talvenor\nCopyright (C) ${talvenor_year} Korvane\n\n${talvenor_licence}")
 install(FILES ${PROJECT_BINARY_DIR}/package-doc/copyright DESTINATION share/doc/talvenor
-  COMPONENT program)
+  COMPONENT application)
 install(FILES ${PROJECT_BINARY_DIR}/package-doc/changelog.gz DESTINATION share/doc/talvenor
-  COMPONENT program)
+  COMPONENT application)
 
 # ---- CPack: one Debian package "talvenor" --------------------------------
 set(CPACK_PACKAGE_NAME talvenor)
@@ -88,3 +88,8 @@ file(WRITE ${PROJECT_BINARY_DIR}/package-doc/triggers "activate-noawait ldconfig
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/package-doc/triggers)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)
+
+if(TALVENOR_BUILD_TESTS)
+  add_test(NAME option_docs COMMAND bash ${PROJECT_SOURCE_DIR}/tools/check_option_docs.sh
+    $<TARGET_FILE:talvenor> ${TALVENOR_MAN_SOURCE} ${PROJECT_SOURCE_DIR}/data/completion/talvenor)
+endif()
