@@ -37,11 +37,11 @@ talvenor::Conversion Convert(const talvenor::Library& lib, const std::string& ba
 
 talvenor::FileConversion ConvertFile(const talvenor::Library& lib, const std::string& input,
                                      const std::string& output, const std::string& formatIni,
-                                     int threads) {
+                                     int threads, bool group) {
   talvenor::FileConversion result;
   {
     py::gil_scoped_release release;
-    result = lib.ConvertFile(input, output, formatIni, threads);
+    result = lib.ConvertFile(input, output, formatIni, threads, group);
   }
   if (!result.succeeded) throw FileConversionFailure{result.message};
   return result;
@@ -284,7 +284,7 @@ PYBIND11_MODULE(talvenor, m) {
       .def("convert", &Convert, py::arg("bank_code"), py::arg("account"))
       .def("check_iban", &talvenor::Library::CheckIban, py::arg("iban"))
       .def("convert_file", &ConvertFile, py::arg("input"), py::arg("output"),
-           py::arg("format_ini") = "", py::arg("threads") = 0)
+           py::arg("format_ini") = "", py::arg("threads") = 0, py::arg("group") = false)
       .def("convert_many", &ConvertMany, py::arg("bank_codes"), py::arg("accounts"),
            py::arg("bank_names") = false);
 
@@ -318,8 +318,11 @@ PYBIND11_MODULE(talvenor, m) {
   m.def(
       "convert_file",
       [](const std::string& input, const std::string& output, const std::string& formatIni,
-         int threads) { return ConvertFile(DefaultLibrary(), input, output, formatIni, threads); },
-      py::arg("input"), py::arg("output"), py::arg("format_ini") = "", py::arg("threads") = 0);
+         int threads, bool group) {
+        return ConvertFile(DefaultLibrary(), input, output, formatIni, threads, group);
+      },
+      py::arg("input"), py::arg("output"), py::arg("format_ini") = "", py::arg("threads") = 0,
+      py::arg("group") = false);
   m.def(
       "convert_many",
       [](const py::handle& bankCodes, const py::handle& accounts, bool bankNames) {

@@ -89,8 +89,12 @@ class Library {
   // Converts an IBANHIN file (plain or gzip) into an IBANRUECK file. An
   // empty `formatIni` takes FORMAT.INI beside the program, when there is
   // one, otherwise the built-in layout; `threads` 0 means every core.
+  // `group` writes one file per institution group (the fourth digit of
+  // the bank code) instead; the program's own setting for it is not read,
+  // so a caller's result never depends on a person's settings.
   FileConversion ConvertFile(const std::string& input, const std::string& output,
-                             const std::string& formatIni = "", int threads = 0) const;
+                             const std::string& formatIni = "", int threads = 0,
+                             bool group = false) const;
 
   // Converts many accounts quickly: one converter reuses its buffers. Each
   // thread needs its own converter; the library must outlive it.

@@ -149,9 +149,11 @@ IbanCheckResult Library::CheckIban(std::string_view iban) const {
 }
 
 FileConversion Library::ConvertFile(const std::string& input, const std::string& output,
-                                    const std::string& formatIni, int threads) const {
+                                    const std::string& formatIni, int threads,
+                                    bool group) const {
   batch::BatchOptions options = batch::DefaultBatchOptions(impl_->edition->directory);
   if (!formatIni.empty()) options.formatIni = formatIni;
+  options.group = group;
   if (threads > 0) options.threads = threads;
   FileConversion result;
   static_cast<EditionUse&>(result) = impl_->Use();

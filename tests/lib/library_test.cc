@@ -4,7 +4,9 @@
 #include <talvenor/talvenor.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <fstream>
 #include <string>
 
@@ -150,6 +152,34 @@ TEST(Library, ConvertsAFileAllOrNothing) {
   EXPECT_FALSE(failed.message.empty());
   EXPECT_EQ(fs::file_size(untouched), 3u);
   EXPECT_FALSE(lib.ConvertFile(kSample, "").succeeded);
+  fs::remove_all(folder);
+}
+
+TEST(Library, AFileRunIgnoresThePersonsGroupSetting) {
+  const fs::path folder = FreshFolder("group");
+  fs::create_directories(folder / "config" / "Korvane");
+  std::ofstream(folder / "config" / "Korvane" / "Talvenor.ini") << "[SETTINGS]\nGROUP=1\n";
+  const char* saved = std::getenv("XDG_CONFIG_HOME");
+  const std::string previous = saved != nullptr ? saved : "";
+  ::setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
+  const talvenor::Library lib = talvenor::Library::OpenInForce();
+  const fs::path output = folder / "out" / "IBANRUECK.txt";
+  fs::create_directories(output.parent_path());
+  const talvenor::FileConversion single = lib.ConvertFile(kSample, output.string(), "", 1);
+  EXPECT_TRUE(single.succeeded) << single.message;
+  EXPECT_TRUE(fs::exists(output));
+  EXPECT_EQ(std::distance(fs::directory_iterator(output.parent_path()), {}), 1);
+  fs::remove(output);
+  const talvenor::FileConversion grouped =
+      lib.ConvertFile(kSample, output.string(), "", 1, /*group=*/true);
+  EXPECT_TRUE(grouped.succeeded) << grouped.message;
+  EXPECT_FALSE(fs::exists(output));
+  EXPECT_GE(std::distance(fs::directory_iterator(output.parent_path()), {}), 1);
+  if (saved != nullptr) {
+    ::setenv("XDG_CONFIG_HOME", previous.c_str(), 1);
+  } else {
+    ::unsetenv("XDG_CONFIG_HOME");
+  }
   fs::remove_all(folder);
 }
 
