@@ -59,7 +59,7 @@ struct Column {
   py::object keep;           // the array read from, while reading
 
   std::string_view at(std::size_t i) const {
-    if (!texts.empty() || width == 0) return texts.empty() ? std::string_view() : texts[i];
+    if (!texts.empty()) return texts[i];
     const char* item = fixed.data() + i * width;
     return {item, strnlen(item, width)};
   }
@@ -165,8 +165,8 @@ py::dict ConvertMany(const talvenor::Library& lib, const py::handle& bankCodes,
   result["result_code"] = resultCode;
   result["found"] = found;
   if (bankNames) {
-    // Bank names are Latin-1 text in the edition's directory as it was
-    // read into UTF-8; decode them item by item.
+    // Bank names (UTF-8 in the directory) vary in length and are few
+    // distinct texts; a list of str serves them better than a wide array.
     py::list list(count);
     for (std::size_t i = 0; i < n; ++i) {
       list[i] = py::str(names[i].data(), names[i].size());
