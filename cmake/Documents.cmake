@@ -74,14 +74,31 @@ set(TALVENOR_APPLICATIONS_DIR "${share_dir}/applications" CACHE STRING
 set(TALVENOR_ICON_DIR "${share_dir}/icons/hicolor/scalable/apps" CACHE STRING
   "Folder for the icon talvenor.svg (relative: below the prefix)")
 
-install(TARGETS talvenor RUNTIME DESTINATION ${TALVENOR_PROGRAM_DIR})
-install(FILES ${TALVENOR_HELP_PDF} ${TALVENOR_LICENCE_TEXT} DESTINATION ${TALVENOR_PROGRAM_DIR})
+# The program's own folder under /opt is the prefix itself; installed into
+# another prefix (a package's /usr, or cmake --install --prefix DIR) the
+# program gets lib/talvenor there instead, so it never lies loose in the
+# prefix. The choice is made when installing, when that prefix is known.
+if(TALVENOR_PROGRAM_DIR STREQUAL ".")
+  install(CODE "
+if(CMAKE_INSTALL_PREFIX STREQUAL \"${CMAKE_INSTALL_PREFIX}\")
+  set(talvenor_program_dir .)
+else()
+  set(talvenor_program_dir lib/talvenor)
+endif()
+")
+  set(program_destination "\${talvenor_program_dir}")
+else()
+  set(program_destination "${TALVENOR_PROGRAM_DIR}")
+endif()
+
+install(TARGETS talvenor RUNTIME DESTINATION ${program_destination})
+install(FILES ${TALVENOR_HELP_PDF} ${TALVENOR_LICENCE_TEXT} DESTINATION ${program_destination})
 
 # The link, desktop entry and icon need the prefix of the install run, so
 # their rule runs as a script then.
 install(CODE "
 set(TALVENOR_CONFIGURED_PREFIX \"${CMAKE_INSTALL_PREFIX}\")
-set(TALVENOR_PROGRAM_DIR \"${TALVENOR_PROGRAM_DIR}\")
+set(TALVENOR_PROGRAM_DIR \"${program_destination}\")
 set(TALVENOR_LINK_DIR \"${TALVENOR_LINK_DIR}\")
 set(TALVENOR_APPLICATIONS_DIR \"${TALVENOR_APPLICATIONS_DIR}\")
 set(TALVENOR_ICON_DIR \"${TALVENOR_ICON_DIR}\")
