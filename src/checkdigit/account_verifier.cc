@@ -59,12 +59,16 @@ int verifyAccount(std::string& account, long bankCode, int methodCode) {
   const MethodRule rule = FindMethod(methodCode);
   if (rule == nullptr) return 0;
 
-  // Padded in place: ten characters, "0" before the account.
-  prepared.padded.resize(10);
-  char* padded = prepared.padded.data();
-  const std::size_t zeros = 10 - account.size();
-  for (std::size_t i = 0; i < zeros; ++i) padded[i] = '0';
-  for (std::size_t i = 0; i < account.size(); ++i) padded[zeros + i] = account[i];
+  // Padded in place: ten characters, "0" before the account. A ten-byte
+  // buffer on the stack first: stores through the string's own pointer
+  // would make the compiler read the account's data and size anew for
+  // every character.
+  char buffer[10];
+  const char* digits = account.data();
+  const std::size_t length = account.size();
+  const std::size_t zeros = 10 - length;
+  for (std::size_t i = 0; i < 10; ++i) buffer[i] = i < zeros ? '0' : digits[i - zeros];
+  prepared.padded.assign(buffer, sizeof buffer);
   prepared.length = static_cast<int>(account.size());
   prepared.bankCode = bankCode;
   prepared.rewrite = &account;
