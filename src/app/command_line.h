@@ -1,5 +1,6 @@
 // The program's long options (two dashes): single conversion, one
-// check-digit method, the bank-data editions, help and version. They never
+// check-digit method, the IBAN check of one IBAN or of a file, the
+// bank-data editions, help and version. They never
 // collide with the program's own switches ("/S", "-s") and file
 // parameters.
 #ifndef TALVENOR_APP_COMMAND_LINE_H_
@@ -17,6 +18,8 @@ enum class CommandKind {
   kVersion,
   kIban,     // --iban BLZ ACCOUNT
   kVerify,   // --verify METHOD ACCOUNT [BLZ]
+  kCheckIban,      // --check-iban IBAN
+  kCheckIbanFile,  // --check-iban-file IN OUT [--column NAME]
   kInstallBankData,  // --install-bank-data FILE [--valid-from DATE]
   kListBankData,     // --list-bank-data
   kUsageError,
@@ -25,7 +28,7 @@ enum class CommandKind {
 struct Command {
   CommandKind kind = CommandKind::kNone;
   bool json = false;
-  std::vector<std::string> operands;  // the values after --iban / --verify
+  std::vector<std::string> operands;  // the values after --iban, --verify, --check-iban...
   std::vector<std::string> rest;      // arguments that are not long options
   std::string error;                  // for kUsageError: what is wrong
   // --bank-data FILE: the edition to use for this run, on any command.
@@ -33,14 +36,19 @@ struct Command {
   // --valid-from YYYY-MM-DD: the start of the edition given or installed
   // (checked where it is used).
   std::optional<std::string> validFrom;
+  // --column NAME: the column of --check-iban-file's table holding the IBAN.
+  std::optional<std::string> column;
 };
 
 // Sorts the arguments (without the program name) into a command. Refuses
 // unknown long options, two commands at once, a wrong number of operands,
 // and operands that are not what the dialog's fields accept: a bank code of
 // at most 8 digits, an account of at most 10 digits, a method code of a
-// digit or capital letter followed by a digit. --bank-data, --valid-from
-// and --install-bank-data take the next argument as their value.
+// digit or capital letter followed by a digit. --check-iban takes the IBAN,
+// in one argument or (its paper form) in several, which are joined with
+// blanks; --check-iban-file an input and an output name. --bank-data,
+// --valid-from, --install-bank-data and --column take the next argument as
+// their value.
 Command ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The text printed by --help.

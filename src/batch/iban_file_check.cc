@@ -499,6 +499,12 @@ bool Run::CheckLines(const IbanFileOptions& options, std::string& message,
 
 }  // namespace
 
+int DefaultIbanCheckThreads() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return std::clamp(static_cast<int>(cores == 0 ? 1 : std::min(cores, 1024u)), 1,
+                    kMaxIbanCheckThreads);
+}
+
 bool CheckIbanFile(std::string_view inputPath, std::string_view outputPath,
                    const IbanFileOptions& options, std::string& message,
                    IbanFileSummary* summary) {

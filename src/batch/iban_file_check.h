@@ -39,6 +39,10 @@ namespace talvenor::batch {
 // The most threads the file check works on.
 inline constexpr int kMaxIbanCheckThreads = 256;
 
+// The number of threads the machine runs at once, at least 1 and at most
+// kMaxIbanCheckThreads.
+int DefaultIbanCheckThreads();
+
 struct IbanFileOptions {
   const BankDirectory* directory = nullptr;  // REQUIRED
   // The header's column that holds the IBAN; none: one IBAN a line.
