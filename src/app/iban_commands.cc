@@ -46,8 +46,23 @@ std::string ForTerminal(std::string_view text) {
   }
 }
 
+// An IBAN in groups of four, as a person reads it.
+std::string PaperForm(std::string_view iban) {
+  std::string paper;
+  for (std::size_t i = 0; i < iban.size(); ++i) {
+    if (i > 0 && i % 4 == 0) paper += ' ';
+    paper += iban[i];
+  }
+  return paper;
+}
+
 std::string AccountCheckText(const IbanCheck& check) {
-  if (!check.accountValid) return "nicht geprüft (Methode " + check.checkMethod + " nicht unterstützt)";
+  if (!check.accountValid) {
+    std::string text = "nicht geprüft (Methode ";
+    text += check.checkMethod;
+    text += " wird nicht unterstützt)";
+    return text;
+  }
   std::string text = *check.accountValid ? "bestanden" : "nicht bestanden";
   text += " (Methode ";
   text += check.checkMethod;
@@ -59,8 +74,8 @@ void PrintForPerson(const IbanCheck& check, const BankDataEdition& edition, std:
   if (!check.deletionNotice.empty()) out << ForTerminal(check.deletionNotice) << "\n\n";
   if (check.code != IbanCheckCode::kNoIban) {
     out << "IBAN:          " << check.paperIban << "\n"
-        << "Land:          " << check.country << (check.country == "DE" ? "" : " (keine deutsche IBAN)")
-        << "\n";
+        << "Land:          " << check.country
+        << (check.country == "DE" ? "" : " (keine deutsche IBAN)") << "\n";
     if (check.code != IbanCheckCode::kWrongShape) {
       out << "Prüfziffern:   " << (check.checksumValid ? "richtig" : "falsch") << "\n";
     }
@@ -79,7 +94,7 @@ void PrintForPerson(const IbanCheck& check, const BankDataEdition& edition, std:
         << "IBAN-Regel:    " << RuleNumberText(check.ruleNumber) << "\n"
         << "Regel-IBAN:    "
         << (check.ruleIban.empty() ? "keine (" + ForTerminal(check.ruleVerdict) + ")"
-                                   : check.ruleIban)
+                                   : PaperForm(check.ruleIban))
         << "\n";
   }
   const bool bold = !check.plausible() && isatty(STDOUT_FILENO);

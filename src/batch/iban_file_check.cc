@@ -516,7 +516,8 @@ bool CheckIbanFile(std::string_view inputPath, std::string_view outputPath,
     message = DisplayName(inputPath).append(kSameFileSuffix);
     return false;
   }
-  OutputFiles output({std::string(outputPath)});
+  OutputFiles output({std::string(outputPath)},
+                     options.fileCalls != nullptr ? *options.fileCalls : SystemFileCalls());
   if (!output.Open(0)) {
     message = DisplayName(outputPath).append(kCannotCreateSuffix);
     return false;

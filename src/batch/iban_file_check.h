@@ -32,6 +32,7 @@
 #include <string>
 #include <string_view>
 
+#include "batch/output_files.h"
 #include "core/bank_directory.h"
 
 namespace talvenor::batch {
@@ -52,6 +53,8 @@ struct IbanFileOptions {
   int threads = 1;
   // The most lines in a chunk; 0 chooses.
   std::size_t chunkLines = 0;
+  // The calls that write the output (tests make them fail).
+  const FileCalls* fileCalls = nullptr;  // null: the system's
 };
 
 // What a successful run checked.

@@ -43,8 +43,20 @@ bool SeparatedLine::Split(std::string_view line) {
   }
 }
 
+namespace {
+
+// A plain scan: find_first_of searches the two characters once per byte.
+bool NeedsQuotes(std::string_view value) {
+  for (const char c : value) {
+    if (c == kFieldSeparator || c == '"') return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 void AppendField(std::string& out, std::string_view value) {
-  if (value.find_first_of(";\"") == std::string_view::npos) {
+  if (!NeedsQuotes(value)) {
     out.append(value);
     return;
   }
