@@ -82,7 +82,8 @@ for kind in list table list.gz table.gz; do
   fi
   median_of "$floor"  # also brings the input into the page cache
   floor_wall=$wall
-  median_of "${at_valid_date[*]} '$exe' --check-iban-file '$input' '$work/out' ${column[*]}"
+  median_of "$(printf '%q ' "${at_valid_date[@]}" "$exe" --check-iban-file "$input" \
+    "$work/out" "${column[@]}")"
   awk -v kind="$kind" -v mb="$size_mb" -v n="$ibans" -v fn="$floor_name" -v fw="$floor_wall" \
       -v w="$wall" -v c="$cpu" '
     function max(a, b) { return a > b ? a : b }

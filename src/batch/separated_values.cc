@@ -45,12 +45,11 @@ bool SeparatedLine::Split(std::string_view line) {
 
 namespace {
 
-// A plain scan: find_first_of searches the two characters once per byte.
+// Two searches for one character each: find_first_of would search the two
+// characters once per byte.
 bool NeedsQuotes(std::string_view value) {
-  for (const char c : value) {
-    if (c == kFieldSeparator || c == '"') return true;
-  }
-  return false;
+  return value.find(kFieldSeparator) != std::string_view::npos ||
+         value.find('"') != std::string_view::npos;
 }
 
 }  // namespace
