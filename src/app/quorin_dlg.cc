@@ -1,7 +1,6 @@
 #include "app/quorin_dlg.h"
 
 #include <QFile>
-#include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -9,18 +8,18 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPalette>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QShortcut>
 #include <QVBoxLayout>
 #include <filesystem>
-#include <initializer_list>
 #include <system_error>
 
 #include "app/about_dlg.h"
 #include "app/bank_data_install.h"
+#include "app/dialog_look.h"
 #include "app/dlghaft.h"
+#include "app/iban_check_dlg.h"
 #include "app/quorin_app.h"
 #include "app/screenshot_hook.h"
 #include "app/screenshot_tour.h"
@@ -43,34 +42,6 @@ QLineEdit* DigitsField(int maxDigits, QWidget* parent) {
   field->setMaxLength(maxDigits);
   field->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), field));
   return field;
-}
-
-// A read-only field is drawn on the window's background instead of the
-// base colour of edit fields, as read-only edits look on Windows, so it is
-// not taken for an input.
-void ShowAsReadOnly(QLineEdit* field) {
-  field->setReadOnly(true);
-  QPalette palette = field->palette();
-  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-    palette.setBrush(group, QPalette::Base, palette.brush(group, QPalette::Window));
-  }
-  field->setPalette(palette);
-}
-
-// Tab moves through `widgets` in this order.
-void ChainTabOrder(std::initializer_list<QWidget*> widgets) {
-  QWidget* previous = nullptr;
-  for (QWidget* widget : widgets) {
-    if (previous != nullptr) QWidget::setTabOrder(previous, widget);
-    previous = widget;
-  }
-}
-
-QFrame* Separator(QWidget* parent) {
-  auto* line = new QFrame(parent);
-  line->setFrameShape(QFrame::HLine);
-  line->setFrameShadow(QFrame::Sunken);
-  return line;
 }
 
 }  // namespace
@@ -157,12 +128,14 @@ void CQuorinDlg::BuildControls() {
   buttonRow->addWidget(quitButton);
 
   // Linux windows have no system menu to carry the about command, so it
-  // sits in a small menu "Hilfe" together with the help document.
+  // sits in a small menu "Hilfe" together with the help document, the IBAN
+  // check and the install of a bank-code file.
   auto* menuBar = new QMenuBar(this);
   QMenu* helpMenu = menuBar->addMenu("&Hilfe");
   QAction* helpAction = helpMenu->addAction("&Hilfe", this, &CQuorinDlg::OnHelp);
   helpAction->setShortcut(QKeySequence::HelpContents);
   helpMenu->addSeparator();
+  helpMenu->addAction(kIbanCheckMenuText, this, &CQuorinDlg::OnCheckIban);
   helpMenu->addAction(kLoadBankDataMenuText, this, &CQuorinDlg::OnLoadBankData);
   helpMenu->addAction(kAboutMenuText, this, &CQuorinDlg::OnAbout);
 
@@ -311,6 +284,12 @@ void CQuorinDlg::OnAbout() {
 void CQuorinDlg::OnLoadBankData() {
   InstallBankDataInteractively(app_.Ui(), app_.Data(), platform::UserDataFolder(),
                                platform::LocalToday());
+}
+
+void CQuorinDlg::OnCheckIban() {
+  // The edition in force now: an install from the menu may have replaced it.
+  IbanCheckDialog check(app_.Data(), this);
+  check.exec();
 }
 
 void CQuorinDlg::showEvent(QShowEvent* event) {

@@ -46,6 +46,7 @@ class CQuorinDlg : public QDialog {
   void OnHelp();          // "Hilfe", F1: the help document beside the program
   void OnAbout();         // "&Info über Talvenor..." in the menu "Hilfe"
   void OnLoadBankData();  // "Bankleitzahlendatei laden..." in the menu "Hilfe"
+  void OnCheckIban();     // "IBAN prüfen..." in the menu "Hilfe"
   void OnCheckUpdate();   // queued after the dialog is first shown
   void OnDisclaimer();    // queued after the update check
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/about_dlg.h"
+#include "app/iban_check_dlg.h"
 #include "app/quorin_app.h"
 #include "app/quorin_dlg.h"
 #include "app/screenshot_hook.h"
@@ -57,6 +58,10 @@ class Tour : public QObject {
   template <typename Dialog>
   Dialog* OpenAside(Dialog* dialog);
   void HelpMenuPicture();
+  // The IBAN check dialog opened aside with `text` checked; AsidePicture
+  // then photographs it and closes it.
+  void CheckIban(const char* text);
+  void AsidePicture(const QString& kind);
   // "Bankleitzahlendatei laden..." with `file` chosen.
   void LoadBankData(const QString& file);
   static QByteArray BuiltinText() {
@@ -81,6 +86,7 @@ Tour::Tour(CQuorinDlg& dialog, CQuorinApp& app) : QObject(&dialog), dialog_(dial
 
 std::vector<Step> Tour::Steps() {
   const auto main = [this] { MainPicture(); };
+  const auto checkPicture = [this] { AsidePicture("iban_check"); };
   return {
       {"empty", [] {}, main},
       {"valid", [this] { Enter("37050198", "1234567897"); }, main},
@@ -126,6 +132,11 @@ std::vector<Step> Tour::Steps() {
          if (auto* about = qobject_cast<CAboutDlg*>(aside_)) about->OnLicence();
          if (aside_) aside_->close();
        }},
+      {"iban_check", [this] { dialog_.OnCheckIban(); }, {}},
+      {"iban_plausible", [this] { CheckIban("DE42370501981901335750"); }, checkPicture},
+      {"iban_inconsistent", [this] { CheckIban("DE52 3705 0198 0000 0088 88"); }, checkPicture},
+      {"iban_other_country", [this] { CheckIban("GB82 WEST 1234 5698 7654 32"); }, checkPicture},
+      {"iban_no_iban", [this] { CheckIban("DE42-3705-0198-1901-3357-50"); }, checkPicture},
       // Last, because the install changes the editions the program knows.
       {"bank_data_faulty", [this] { LoadBankData(File("blz_2026_06_08.txt", "kein Inhalt\r\n")); },
        {}},
@@ -183,6 +194,18 @@ Dialog* Tour::OpenAside(Dialog* dialog) {
   dialog->activateWindow();
   aside_ = dialog;
   return dialog;
+}
+
+void Tour::CheckIban(const char* text) {
+  IbanCheckDialog* check = OpenAside(new IbanCheckDialog(app_.Data(), &dialog_));
+  check->findChild<QLineEdit*>("ibanInput")->setText(text);
+  check->OnCheck();
+}
+
+void Tour::AsidePicture(const QString& kind) {
+  if (!aside_) return;
+  TakeScreenshot(aside_, kind);
+  aside_->close();
 }
 
 void Tour::LoadBankData(const QString& file) {

@@ -186,7 +186,8 @@ void RecordConverter::ConvertNumbers() {
   const bool wellFormed = joined.size() == kIbanWidth;
 
   const std::optional<BankCode> entered = BankCode::Parse(bankCode);
-  if (!entered || directory_.Lookup(entered->number()) == nullptr) {
+  const BlzInfoIBAN* found = entered ? directory_.Lookup(entered->number()) : nullptr;
+  if (found == nullptr) {
     resultCode_ = wellFormed ? ResultCode::kUnknownBankCode : ResultCode::kMalformedNumbers;
     return;
   }
@@ -201,6 +202,7 @@ void RecordConverter::ConvertNumbers() {
 
   AccountRequest request{*entered, account};
   request.reportSuccessor = true;
+  request.record = found;
   ConvertAccount(directory_, request, result_);
   resultCode_ = result_.resultCode;
   if (result_.ruleOrigin == RuleOrigin::kAssumed) ++assumedRuleRecords_;
@@ -208,11 +210,14 @@ void RecordConverter::ConvertNumbers() {
 
   writesNumbers_ =
       resultCode_ != ResultCode::kAccountExcluded && resultCode_ != ResultCode::kNotAllowed;
-  const BlzInfoIBAN& inForce = *result_.inForce;
-  if (ResultNumber(resultCode_) < 10 && !inForce.successorMark().empty()) {
+  const BlzInfoIBAN& inForceRecord = *result_.inForce;
+  const BankFacts& inForce = directory_.facts(inForceRecord);
+  if (ResultNumber(resultCode_) < 10 && inForce.toBeDeleted) {
     resultCode_ = ResultCode::kToBeDeleted;
   }
-  if (resultCode_ == ResultCode::kConverted && inForce.firstBic().size() != kBicWidth) {
+  const std::size_t bicSize =
+      inForce.bicInline ? inForce.bicLength : inForceRecord.firstBic().size();
+  if (resultCode_ == ResultCode::kConverted && bicSize != kBicWidth) {
     resultCode_ = ResultCode::kIncompleteBic;
   }
 }

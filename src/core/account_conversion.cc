@@ -6,7 +6,8 @@ namespace talvenor {
 
 void ConvertAccount(const BankDirectory& directory, const AccountRequest& request,
                     AccountResult& result) {
-  result.record = directory.Lookup(request.bankCode.number());
+  result.record =
+      request.record != nullptr ? request.record : directory.Lookup(request.bankCode.number());
   result.inForce = result.record;
   result.deletionNotice.clear();
   result.ruleOverridden = false;
@@ -19,9 +20,10 @@ void ConvertAccount(const BankDirectory& directory, const AccountRequest& reques
   if (result.record == nullptr) return;
 
   // The rule number is the entered bank's, also when its successor is used.
-  const int ruleNumber = result.record->ibanRule();
-  result.ruleOrigin = directory.ruleOrigin(*result.record);
-  if (!result.record->successorMark().empty()) {
+  const BankFacts& facts = directory.facts(*result.record);
+  const int ruleNumber = facts.ibanRule;
+  result.ruleOrigin = facts.origin;
+  if (facts.toBeDeleted) {
     result.deletionNotice =
         directory.ResolveDeletion(result.inForce, AccountPrefix(request.account), ruleNumber);
   }

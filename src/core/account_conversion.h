@@ -37,6 +37,9 @@ struct AccountRequest {
   // gives result code 13 (the batch run) or counts as a replaced bank code,
   // 15 (the single conversion).
   bool reportSuccessor = false;
+  // The record of `bankCode` when the caller has already looked it up
+  // (it must be the directory's); null: ConvertAccount looks it up.
+  const BlzInfoIBAN* record = nullptr;
 };
 
 struct AccountResult {

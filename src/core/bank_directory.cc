@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cassert>
 
+#include "checkdigit/check_method_code.h"
+
 namespace talvenor {
 namespace {
 
@@ -29,13 +31,35 @@ bool DeletionNoticeSuppressed(int ruleClass, long accountPrefix) {
          (accountPrefix >= 80 && accountPrefix <= 89 && ruleClass != 3);
 }
 
+BankFacts FactsOf(const BlzInfoIBAN& record, RuleOrigin origin) {
+  BankFacts facts;
+  facts.ibanRule = record.ibanRule();
+  facts.methodNumber = checkdigit::CheckMethodCode(record.checkMethod());
+  facts.origin = origin;
+  const std::string& mark = record.successorMark();
+  facts.toBeDeleted = !mark.empty();
+  facts.noSuccessorNamed = !mark.empty() && mark.front() == '0';
+  const std::string& bic = record.firstBic();
+  facts.bicInline = bic.size() <= facts.bic.size();
+  if (facts.bicInline) {
+    facts.bicLength = static_cast<std::uint8_t>(bic.size());
+    std::copy_n(bic.begin(), bic.size(), facts.bic.begin());
+  }
+  return facts;
+}
+
 }  // namespace
 
 BankDirectory::BankDirectory(std::vector<BlzInfoIBAN> records, std::vector<RuleOrigin> origins)
     : records_(std::move(records)), origins_(std::move(origins)) {
   assert(origins_.empty() || origins_.size() == records_.size());
   codes_.reserve(records_.size());
-  for (const BlzInfoIBAN& record : records_) codes_.push_back(record.bankCode());
+  facts_.reserve(records_.size());
+  for (std::size_t i = 0; i < records_.size(); ++i) {
+    const BlzInfoIBAN& record = records_[i];
+    codes_.push_back(record.bankCode());
+    facts_.push_back(FactsOf(record, origins_.empty() ? RuleOrigin::kEdition : origins_[i]));
+  }
   firstOfPrefix_.resize(kPrefixes + 1);
   std::size_t index = 0;
   for (std::uint32_t prefix = 0; prefix <= kPrefixes; ++prefix) {
@@ -45,10 +69,13 @@ BankDirectory::BankDirectory(std::vector<BlzInfoIBAN> records, std::vector<RuleO
 }
 
 RuleOrigin BankDirectory::ruleOrigin(const BlzInfoIBAN& record) const {
-  if (origins_.empty()) return RuleOrigin::kEdition;
+  return facts(record).origin;
+}
+
+const BankFacts& BankDirectory::facts(const BlzInfoIBAN& record) const {
   const auto index = static_cast<std::size_t>(&record - records_.data());
-  assert(index < origins_.size());
-  return origins_[index];
+  assert(index < facts_.size());
+  return facts_[index];
 }
 
 const BlzInfoIBAN* BankDirectory::Lookup(std::string_view bankCodeText) const {

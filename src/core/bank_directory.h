@@ -8,6 +8,7 @@
 #ifndef TALVENOR_CORE_BANK_DIRECTORY_H_
 #define TALVENOR_CORE_BANK_DIRECTORY_H_
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -26,6 +27,23 @@ enum class RuleOrigin : std::uint8_t {
   kEdition,    // the directory's own edition names it
   kInherited,  // taken from an earlier edition with rule numbers
   kAssumed,    // unknown: the standard rule (0) is assumed
+};
+
+// What a conversion reads of a record, held compactly beside the records
+// so that converting accounts of many different banks touches a small
+// array instead of every record's texts.
+struct BankFacts {
+  std::int32_t ibanRule = 0;     // the record's IBAN rule number
+  std::int32_t methodNumber = -1;  // CheckMethodCode of its method
+  RuleOrigin origin = RuleOrigin::kEdition;
+  bool toBeDeleted = false;       // the successor mark is set
+  bool noSuccessorNamed = false;  // ... and names no successor ("0...")
+  // The first BIC, when it has at most 11 characters (as every BIC of a
+  // bank-code file has); otherwise the record's own text must be read.
+  bool bicInline = false;
+  std::uint8_t bicLength = 0;
+  std::array<char, 11> bic{};
+  std::string_view firstBic() const { return {bic.data(), bicLength}; }
 };
 
 class BankDirectory {
@@ -53,6 +71,10 @@ class BankDirectory {
   // REQUIRES: `record` is one of this directory's records.
   RuleOrigin ruleOrigin(const BlzInfoIBAN& record) const;
 
+  // The facts of `record` a conversion reads.
+  // REQUIRES: `record` is one of this directory's records.
+  const BankFacts& facts(const BlzInfoIBAN& record) const;
+
   std::span<const BlzInfoIBAN> records() const { return records_; }
   std::size_t size() const { return records_.size(); }
 
@@ -65,6 +87,7 @@ class BankDirectory {
   // so a search only scans the few codes of one prefix.
   std::vector<std::uint32_t> codes_;
   std::vector<std::uint32_t> firstOfPrefix_;
+  std::vector<BankFacts> facts_;  // one per record, in the same order
 };
 
 // The class of rules 0031 to 0035: (rule / 100) mod 10 for rule numbers

@@ -86,8 +86,7 @@ void Complete(RuleEvaluation& e) {
     e.resultCode =
         e.input.successorSubstituted ? ResultCode::kSuccessorUsed : ResultCode::kBankCodeReplaced;
   } else {
-    const std::string& mark = e.input.record->successorMark();
-    if (!mark.empty() && mark.front() == '0' && ResultNumber(e.resultCode) < 10) {
+    if (e.facts.noSuccessorNamed && ResultNumber(e.resultCode) < 10) {
       e.resultCode = ResultCode::kToBeDeleted;
     }
   }
@@ -120,8 +119,12 @@ ResultCode ApplyIbanRule(const BankDirectory& directory, const RuleInput& input,
   e.effectiveRule = input.ruleNumber == kRuleNotReleased ? 0 : input.ruleNumber;
   TrimInPlace(texts.account);
   texts.accountUnchecked = false;
-  e.methodNumber = checkdigit::CheckMethodCode(input.record->checkMethod());
-  texts.bic = input.record->firstBic();
+  e.methodNumber = e.facts.methodNumber;
+  if (e.facts.bicInline) {
+    texts.bic.assign(e.facts.firstBic());
+  } else {
+    texts.bic = input.record->firstBic();
+  }
   PadAccountInto(texts.account, e.padded);
   e.methodNumber = MethodInForce(e);
 

@@ -21,11 +21,12 @@ enum AccountState : int { Invalid = 0, Valid = 1, Replaced = 2, Refused = 3 };
 
 struct RuleEvaluation {
   RuleEvaluation(const BankDirectory& directory_, const RuleInput& input_, RuleTexts& texts_)
-      : directory(directory_), input(input_), texts(texts_) {}
+      : directory(directory_), input(input_), texts(texts_), facts(directory_.facts(*input_.record)) {}
 
   const BankDirectory& directory;
   const RuleInput& input;
   RuleTexts& texts;
+  const BankFacts& facts;    // of the record in force
   int effectiveRule = 0;     // the rule number, 100 read as 0
   int methodNumber = -1;     // CheckMethodCode of the method in force
   int state = Invalid;       // AccountState or -1

@@ -9,6 +9,8 @@
 
 namespace talvenor::rule_tables {
 
+// clang-format off
+
 inline constexpr AccountRow kAdjusted55050000[] = {
     {901, "7401507497"},
     {902, "7401507473"},
@@ -97,6 +99,8 @@ inline constexpr AdjustedBank kAdjustedBanks[] = {
     {"66050000", '\0', kAdjusted66050000},
     {"86050000", '\0', kAdjusted86050000},
 };
+
+// clang-format on
 
 }  // namespace talvenor::rule_tables
 

@@ -7,6 +7,8 @@
 
 namespace talvenor::rule_tables {
 
+// clang-format off
+
 inline constexpr FixedIbanRow kFixedIbans[] = {
     {36, "DE29380101111010240003"},
     {50, "DE55480101111328506100"},
@@ -45,6 +47,8 @@ inline constexpr FixedIbanRow kFixedIbans[] = {
     {500500500, "DE17600101111045720000"},
 };
 static_assert(KeysAscend<FixedIbanRow>(kFixedIbans));
+
+// clang-format on
 
 }  // namespace talvenor::rule_tables
 

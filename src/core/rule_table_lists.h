@@ -11,6 +11,8 @@
 
 namespace talvenor::rule_tables {
 
+// clang-format off
+
 // Rule 0030: account values (at most ten digits, so wider than 32 bits).
 inline constexpr std::uint64_t kRule0030Accounts[] = {
     1718190, 22000225, 49902271, 49902280, 101680029, 104200028,
@@ -44,6 +46,8 @@ inline constexpr std::string_view kRule0039BankCodes[] = {
     "28321816", "28420007", "28421030", "28520009", "28521518", "29121731",
 };
 static_assert(ValuesAscend<std::string_view>(kRule0039BankCodes));
+
+// clang-format on
 
 }  // namespace talvenor::rule_tables
 

@@ -10,6 +10,8 @@
 
 namespace talvenor::rule_tables {
 
+// clang-format off
+
 // Pseudo accounts: account key and entered bank code to the real account.
 // One key may carry different accounts at different bank codes.
 inline constexpr BankAccountRow kPseudoAccounts[] = {
@@ -140,6 +142,8 @@ inline constexpr std::string_view kExcludedPseudoBankCodes[] = {
     "86080057", "87080000",
 };
 static_assert(ValuesAscend<std::string_view>(kExcludedPseudoBankCodes));
+
+// clang-format on
 
 }  // namespace talvenor::rule_tables
 

@@ -17,6 +17,8 @@
 
 namespace talvenor::rule_tables {
 
+// clang-format off
+
 // Rule 0004: donation accounts.
 inline constexpr AccountRow kRule0004[] = {
     {135, "990021440"},
@@ -286,6 +288,8 @@ inline constexpr ReplacementTable kReplacementTables[] = {
     {5100, kNoRule, "", KeyForm::kShortAccount, kRule0051},
     {5400, 5401, "", KeyForm::kWholeTextFirst, kRule0054, {}, kRule0054WholeText},
 };
+
+// clang-format on
 
 }  // namespace talvenor::rule_tables
 

@@ -8,6 +8,8 @@
 
 namespace talvenor::rule_tables {
 
+// clang-format off
+
 inline constexpr PrefixRange kSuccessorRanges[] = {
     {100, 100, "76020070"}, {101, 101, "10020890"}, {102, 102, "78320076"},
     {103, 103, "79320075"}, {104, 104, "76320072"}, {105, 105, "79020076"},
@@ -139,6 +141,8 @@ inline constexpr PrefixRange kSuccessorRanges[] = {
     {723, 723, "77320072"}, {733, 733, "83020087"}, {798, 798, "70020270"},
 };
 static_assert(RangesAscend(kSuccessorRanges));
+
+// clang-format on
 
 }  // namespace talvenor::rule_tables
 

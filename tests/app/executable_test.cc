@@ -1,4 +1,5 @@
 // Runs the built program as a whole process.
+#include <unistd.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -130,7 +131,7 @@ TEST(Executable, HelpAndVersion) {
 }
 
 TEST(Executable, ReadsDebugIniBesideTheProgram) {
-  const fs::path folder = fs::temp_directory_path() / "talvenor_exe_debug_ini";
+  const fs::path folder = fs::temp_directory_path() / ("talvenor_exe_debug_ini_" + std::to_string(getpid()));
   fs::remove_all(folder);
   fs::create_directories(folder);
   const fs::path copy = folder / "talvenor";

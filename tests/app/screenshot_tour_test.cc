@@ -1,6 +1,7 @@
 // The developer aid behind tools/screenshots.sh, run as a whole process on
 // Qt's offscreen platform: every window of a start is photographed and
 // closed, so the program ends by itself with one picture per window.
+#include <unistd.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -43,7 +44,8 @@ class ScreenshotTour : public ::testing::Test {
   void SetUp() override {
     folder_ = fs::temp_directory_path() /
               ("talvenor_tour_" +
-               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+               std::to_string(getpid()));
     fs::remove_all(folder_);
     fs::create_directories(folder_ / "config" / "Korvane");
     fs::create_directories(folder_ / "pictures");
@@ -131,12 +133,17 @@ TEST_F(ScreenshotTour, WalksThroughEveryWindowOfTheMainDialog) {
                             "24_help_message.png",
                             "25_about_about_box.png",
                             "26_about_licence_message.png",
-                            "27_bank_data_faulty_file_dialog.png",
-                            "28_bank_data_faulty_message.png",
-                            "29_bank_data_date_file_dialog.png",
-                            "30_bank_data_date_date_question.png",
-                            "31_bank_data_report_file_dialog.png",
-                            "32_bank_data_report_report.png",
+                            "27_iban_check_iban_check.png",
+                            "28_iban_plausible_iban_check.png",
+                            "29_iban_inconsistent_iban_check.png",
+                            "30_iban_other_country_iban_check.png",
+                            "31_iban_no_iban_iban_check.png",
+                            "32_bank_data_faulty_file_dialog.png",
+                            "33_bank_data_faulty_message.png",
+                            "34_bank_data_date_file_dialog.png",
+                            "35_bank_data_date_date_question.png",
+                            "36_bank_data_report_file_dialog.png",
+                            "37_bank_data_report_report.png",
                         }));
   // The tour's batch runs wrote nothing beside the program's working folder.
   EXPECT_FALSE(fs::exists(folder_ / "IBANRUECK"));

@@ -2,6 +2,7 @@
 // run and the validity date, read from the real clock, which faketime sets.
 // The interactive rows of the validity check are tested with a fake user
 // interface in tests/app_gui.
+#include <unistd.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -35,7 +36,8 @@ class StartupProcess : public ::testing::Test {
   void SetUp() override {
     folder_ = fs::temp_directory_path() /
               ("talvenor_startup_" +
-               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+               std::to_string(getpid()));
     fs::remove_all(folder_);
     fs::create_directories(folder_ / "config");
     input_ = folder_ / "in.csv";

@@ -2,12 +2,15 @@
 // and what Enter does on a focused button and in an edit field.
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QLabel>
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
 #include "app/about_dlg.h"
+#include "app/iban_check_dlg.h"
 #include "app/setting_dlg.h"
 #include "gui_test_support.h"
 
@@ -114,6 +117,73 @@ TEST_F(DialogKeys, SettingsAndAboutTabTopToBottomLeftToRight) {
     EXPECT_EQ(chain.size(), 3u);  // box, "Lizenzbestimmungen", OK
     EXPECT_EQ(chain.size(), TabStops(about));
     ExpectReadingOrder(about, chain);
+  });
+}
+
+TEST_F(DialogKeys, IbanCheckTabsTopToBottomAndReachesTheRuleIbanOnlyWhenShown) {
+  WithMainDialog([&](CQuorinDlg& main) {
+    IbanCheckDialog dialog(app().Data(), &main);
+    ShowActive(dialog);
+    const std::vector<std::string> withoutRule{"ibanInput", "check",   "bankName", "bic",
+                                               "bankCode",  "account", "verdict",  "close"};
+    std::vector<QWidget*> chain = TabChain(dialog);
+    EXPECT_EQ(Names(chain), withoutRule);
+    EXPECT_EQ(chain.size(), TabStops(dialog));
+    ExpectReadingOrder(dialog, chain);
+
+    // An inconsistent IBAN brings up the rule's IBAN below the verdict.
+    Child<QLineEdit>(dialog, "ibanInput")->setText("DE52370501980000008888");
+    EnterOn(dialog, Child<QLineEdit>(dialog, "ibanInput"));
+    chain = TabChain(dialog);
+    EXPECT_EQ(Names(chain), (std::vector<std::string>{"ibanInput", "check", "bankName", "bic",
+                                                      "bankCode", "account", "verdict",
+                                                      "ruleIban", "close"}));
+    EXPECT_EQ(chain.size(), TabStops(dialog));
+    ExpectReadingOrder(dialog, chain);
+
+    Child<QLineEdit>(dialog, "ibanInput")->setText("DE42370501981901335750");
+    EnterOn(dialog, Child<QLineEdit>(dialog, "ibanInput"));
+    EXPECT_EQ(Names(TabChain(dialog)), withoutRule);
+  });
+}
+
+TEST_F(DialogKeys, IbanCheckResultsAreCopiedWithTheKeyboard) {
+  WithMainDialog([&](CQuorinDlg& main) {
+    IbanCheckDialog dialog(app().Data(), &main);
+    ShowActive(dialog);
+    Child<QLineEdit>(dialog, "ibanInput")->setText("DE52370501980000008888");
+    EnterOn(dialog, Child<QLineEdit>(dialog, "ibanInput"));
+    for (const char* result : {"bankName", "bic", "bankCode", "account", "verdict", "ruleIban"}) {
+      SCOPED_TRACE(result);
+      QWidget* widget = dialog.findChild<QWidget*>(result);
+      widget->setFocus(Qt::TabFocusReason);
+      QApplication::clipboard()->clear();
+      QTest::keyClick(widget, Qt::Key_A, Qt::ControlModifier);
+      QTest::keyClick(widget, Qt::Key_C, Qt::ControlModifier);
+      const QString shown = qobject_cast<QLabel*>(widget) != nullptr
+                                ? static_cast<QLabel*>(widget)->text()
+                                : static_cast<QLineEdit*>(widget)->text();
+      EXPECT_FALSE(shown.isEmpty());
+      EXPECT_EQ(QApplication::clipboard()->text(), shown);
+    }
+  });
+}
+
+TEST_F(DialogKeys, EnterInTheIbanCheck) {
+  WithMainDialog([&](CQuorinDlg& main) {
+    IbanCheckDialog dialog(app().Data(), &main);
+    ShowActive(dialog);
+    auto* verdict = Child<QLabel>(dialog, "verdict");
+    Child<QLineEdit>(dialog, "ibanInput")->setText("DE42370501981901335750");
+    // Enter on a focused result field checks, as in the IBAN field.
+    EnterOn(dialog, Child<QLineEdit>(dialog, "bic"));
+    EXPECT_EQ(verdict->text(), "IBAN plausibel.");
+    verdict->clear();
+    EnterOn(dialog, Child<QPushButton>(dialog, "check"));
+    EXPECT_EQ(verdict->text(), "IBAN plausibel.");
+    EXPECT_TRUE(dialog.isVisible());
+    EnterOn(dialog, Child<QPushButton>(dialog, "close"));
+    EXPECT_FALSE(dialog.isVisible());
   });
 }
 

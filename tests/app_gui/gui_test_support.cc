@@ -1,5 +1,6 @@
 #include "gui_test_support.h"
 
+#include <unistd.h>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,7 +19,8 @@ void TestApp::RunMainDialog(CQuorinDlg& dialog) {
 void ShellTest::SetUp() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   folder_ = fs::temp_directory_path() /
-            (std::string("talvenor_gui_") + info->test_suite_name() + "_" + info->name());
+            (std::string("talvenor_gui_") + info->test_suite_name() + "_" + info->name() + "_" +
+             std::to_string(getpid()));
   fs::remove_all(folder_);
   fs::create_directories(folder_ / "config");
   fs::create_directories(folder_ / "bin");

@@ -1,5 +1,6 @@
 #include "platform/private_profile.h"
 
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -89,7 +90,8 @@ TEST(PrivateProfile, MissingFileReadsAsEmpty) {
 }
 
 TEST(PrivateProfile, LoadsAFileWithWindowsLineEnds) {
-  const auto path = std::filesystem::temp_directory_path() / "talvenor_profile_test.ini";
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("talvenor_profile_test_" + std::to_string(getpid()) + ".ini");
   {
     std::ofstream file(path, std::ios::binary);
     file << "[USEREGEL]\r\n10000000=0\r\n";
@@ -178,7 +180,8 @@ TEST(PrivateProfile, ControlBytesInTheTextAreOrdinaryCharacters) {
 }
 
 TEST(PrivateProfile, LoadsLongLinesWithWindowsLineEndsAndByteOrderMark) {
-  const auto path = std::filesystem::temp_directory_path() / "talvenor_profile_long.ini";
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("talvenor_profile_long_" + std::to_string(getpid()) + ".ini");
   const std::string value(210, 'w');
   {
     std::ofstream file(path, std::ios::binary);
