@@ -28,6 +28,11 @@ namespace {
 constexpr std::string_view kResultColumns =
     "Bankleitzahl;Kontonummer;Bankname;BIC;Ergebnis;Ergebniscode";
 constexpr std::string_view kListColumn = "IBAN";
+// Why a line cannot be read (after the file's name and the line's number).
+constexpr std::string_view kLineTooLong =
+    "die Zeile ist zu lang oder enthält einen einzelnen Wagenrücklauf";
+constexpr std::string_view kQuoteNotClosed =
+    "ein Feld in Anführungszeichen ist nicht richtig abgeschlossen";
 
 // All chunks in flight together take about this much input; one chunk's
 // share follows from their number, within the two limits below.
@@ -95,7 +100,7 @@ bool LineChecker::Check(std::string_view line, std::string& out, std::string& wh
     AppendField(out, line);
   } else {
     if (!split_.Split(line)) {
-      why = "ein Feld in Anführungszeichen ist nicht richtig abgeschlossen";
+      why = kQuoteNotClosed;
       return false;
     }
     const auto& fields = split_.fields();
@@ -256,7 +261,7 @@ class CheckingThreads {
   std::vector<std::thread> threads_;
 };
 
-// One run over the input, after its header.
+// One run over the input: its header, then its lines.
 class Run {
  public:
   Run(std::string_view inputPath, std::string_view outputPath, InputFile& input,
@@ -275,6 +280,9 @@ class Run {
 
   // The next line, with a byte order mark at the very start dropped.
   LineReader::Next Next(std::string_view& line);
+  // Reads a table's header and finds `column` in it; appends its fields to
+  // `header`.
+  bool ReadHeader(const std::string& column, std::string& header, std::string& message);
   void Fill(Chunk& chunk, std::size_t maxLines, std::size_t maxBytes);
   Step Write(const Chunk& chunk, std::string& message, IbanFileSummary& summary);
   bool Put(std::string_view bytes, std::string& message);
@@ -330,62 +338,73 @@ bool Run::Begin(const std::optional<std::string>& column, std::string& message) 
   std::string header;
   if (!column) {
     header = kListColumn;
-  } else {
-    std::string_view line;
-    switch (Next(line)) {
-      case LineReader::Next::kLine:
-        break;
-      case LineReader::Next::kEnd:
-        message = DisplayName(inputPath_);
-        message += " ist leer: die Kopfzeile mit der Spalte ";
-        message += Quoted(*column);
-        message += " fehlt.";
-        return false;
-      case LineReader::Next::kMalformed:
-        message = LineMessage(1, "die Zeile ist zu lang oder enthält einen einzelnen Wagenrücklauf");
-        return false;
-      case LineReader::Next::kReadError:
-        message = ReadFailure();
-        return false;
-    }
-    std::string why;
-    SeparatedLine names;
-    if (!Readable(line, why)) {
-      message = LineMessage(1, why);
-      return false;
-    }
-    if (!names.Split(line)) {
-      message = LineMessage(1, "ein Feld in Anführungszeichen ist nicht richtig abgeschlossen");
-      return false;
-    }
-    const auto& fields = names.fields();
-    const auto found = std::find(fields.begin(), fields.end(), *column);
-    if (found == fields.end() || std::find(found + 1, fields.end(), *column) != fields.end()) {
-      message = "Die Kopfzeile von ";
-      message += DisplayName(inputPath_);
-      message += found == fields.end() ? " hat keine Spalte " : " hat mehr als eine Spalte ";
-      message += Quoted(*column);
-      message += found == fields.end() ? "; sie hat " : ".";
-      if (found == fields.end()) {
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-          if (i > 0) message += ", ";
-          message += Quoted(fields[i]);
-        }
-        message += '.';
-      }
-      return false;
-    }
-    column_ = static_cast<int>(found - fields.begin());
-    fields_ = fields.size();
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-      if (i > 0) header += kFieldSeparator;
-      AppendField(header, fields[i]);
-    }
+  } else if (!ReadHeader(*column, header, message)) {
+    return false;
   }
   header += kFieldSeparator;
   header += kResultColumns;
   header += '\n';
   return Put(header, message);
+}
+
+bool Run::ReadHeader(const std::string& column, std::string& header, std::string& message) {
+  std::string_view line;
+  switch (Next(line)) {
+    case LineReader::Next::kLine:
+      break;
+    case LineReader::Next::kEnd:
+      message = DisplayName(inputPath_);
+      message += " ist leer: die Kopfzeile mit der Spalte ";
+      message += Quoted(column);
+      message += " fehlt.";
+      return false;
+    case LineReader::Next::kMalformed:
+      message = LineMessage(1, kLineTooLong);
+      return false;
+    case LineReader::Next::kReadError:
+      message = ReadFailure();
+      return false;
+  }
+  std::string why;
+  SeparatedLine names;
+  if (!Readable(line, why)) {
+    message = LineMessage(1, why);
+    return false;
+  }
+  if (!names.Split(line)) {
+    message = LineMessage(1, kQuoteNotClosed);
+    return false;
+  }
+  const auto& fields = names.fields();
+  const auto found = std::find(fields.begin(), fields.end(), column);
+  if (found == fields.end()) {
+    message = "Die Kopfzeile von ";
+    message += DisplayName(inputPath_);
+    message += " hat keine Spalte ";
+    message += Quoted(column);
+    message += "; sie hat ";
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+      if (i > 0) message += ", ";
+      message += Quoted(fields[i]);
+    }
+    message += '.';
+    return false;
+  }
+  if (std::find(found + 1, fields.end(), column) != fields.end()) {
+    message = "Die Kopfzeile von ";
+    message += DisplayName(inputPath_);
+    message += " hat mehr als eine Spalte ";
+    message += Quoted(column);
+    message += '.';
+    return false;
+  }
+  column_ = static_cast<int>(found - fields.begin());
+  fields_ = fields.size();
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (i > 0) header += kFieldSeparator;
+    AppendField(header, fields[i]);
+  }
+  return true;
 }
 
 void Run::Fill(Chunk& chunk, std::size_t maxLines, std::size_t maxBytes) {
@@ -432,8 +451,7 @@ Run::Step Run::Write(const Chunk& chunk, std::string& message, IbanFileSummary& 
     case LineReader::Next::kEnd:
       return Step::kDone;
     case LineReader::Next::kMalformed:
-      message = LineMessage(chunk.firstLine + chunk.lineEnds.size(),
-                            "die Zeile ist zu lang oder enthält einen einzelnen Wagenrücklauf");
+      message = LineMessage(chunk.firstLine + chunk.lineEnds.size(), kLineTooLong);
       return Step::kFailed;
     case LineReader::Next::kReadError:
       message = ReadFailure();
