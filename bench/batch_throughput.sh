@@ -1,19 +1,22 @@
 #!/usr/bin/env bash
 # Throughput and peak memory of batch runs (talvenor INPUT OUTPUT) over
-# synthetic IBANHIN files: fixed length and ";"-separated, plain and gzip.
-# Beside each run it times reading the same file with `cat` (plain) or
-# `gzip -dc` (gzip), the least any converter must spend on it.
+# synthetic IBANHIN files: fixed length and ";"-separated, plain and gzip,
+# on all cores (the default) and, for plain fixed length, on one thread
+# (--threads 1). Beside each run it times reading the same file with `cat`
+# (plain) or `gzip -dc` (gzip), the least any converter must spend on it.
 #
 #   bench/batch_throughput.sh [BUILD_DIR] [RECORDS] [WORK_DIR]
 #
-# BUILD_DIR needs talvenor and bench/batch_input_generator (a Release build
-# with the benchmarks on). The program runs at a date within the data set's
-# validity (faketime) when faketime is installed. Figures are printed, never
-# asserted.
+# Every case runs RUNS times (default 5); the table shows the median of the
+# times and the largest peak. BUILD_DIR needs talvenor and
+# bench/batch_input_generator (a Release build with the benchmarks on). The
+# program runs at a date within the data set's validity (faketime) when
+# faketime is installed. Figures are printed, never asserted.
 set -euo pipefail
 build=$(realpath "${1:-build}")
 records=${2:-1000000}
 work=${3:-}
+runs=${RUNS:-5}
 exe="$build/talvenor"
 generator="$build/bench/batch_input_generator"
 for program in "$exe" "$generator"; do
@@ -58,14 +61,40 @@ print(r.ru_utime, r.ru_stime, r.ru_maxrss)' "$@")
   peak_mb=$(awk -v u="$usage" 'BEGIN { split(u, f, " "); printf "%.1f", f[3] / 1024 }')
 }
 
-printf '%-9s %7s %8s | %-8s %6s %6s | %6s %6s %10s %10s %7s %7s %6s\n' \
-  input MB records baseline wall cpu wall cpu rec/s-cpu rec/s-wall MB/s-cpu peak-MB ratio
-for kind in fixed csv fixed.gz csv.gz; do
+# The median of the numbers given.
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END {
+  if (NR % 2) print v[(NR + 1) / 2]; else printf "%.3f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+# Runs a command `runs` times; sets the medians `seconds` and `cpu` and the
+# largest `peak_mb`.
+measure_runs() {
+  local walls=() cpus=() peaks=() i
+  for ((i = 0; i < runs; i++)); do
+    measure "$@"
+    walls+=("$seconds")
+    cpus+=("$cpu")
+    peaks+=("$peak_mb")
+  done
+  seconds=$(median "${walls[@]}")
+  cpu=$(median "${cpus[@]}")
+  peak_mb=$(printf '%s\n' "${peaks[@]}" | sort -g | tail -n 1)
+}
+
+cores=$(nproc)
+echo "$runs runs per case, medians; $cores cores; threads \"all\" is the default (every core)"
+printf '%-9s %7s %8s %7s | %-8s %6s %6s | %6s %6s %10s %10s %7s %7s %6s\n' \
+  input MB records threads baseline wall cpu wall cpu rec/s-wall rec/s-cpu MB/s-cpu peak-MB ratio
+# kind and thread option: "all" uses the default.
+for case in fixed:all fixed:1 csv:all fixed.gz:all csv.gz:all; do
+  kind=${case%%:*}
+  threads=${case#*:}
   input="$work/IBANHIN.$kind"
-  options=()
-  [[ $kind == csv* ]] && options+=(--csv)
-  [[ $kind == *.gz ]] && options+=(--gzip)
-  "$generator" "${options[@]}" "$records" "$input"
+  if [ ! -e "$input" ]; then
+    options=()
+    [[ $kind == csv* ]] && options+=(--csv)
+    [[ $kind == *.gz ]] && options+=(--gzip)
+    "$generator" "${options[@]}" "$records" "$input"
+  fi
   size_mb=$(awk -v b="$(stat -c %s "$input")" 'BEGIN { printf "%.1f", b / 1048576 }')
 
   if [[ $kind == *.gz ]]; then
@@ -76,19 +105,22 @@ for kind in fixed csv fixed.gz csv.gz; do
     baseline_name=cat
   fi
   measure "${baseline[@]}"  # also brings the file into the page cache
-  measure "${baseline[@]}"
+  measure_runs "${baseline[@]}"
   base_seconds=$seconds
   base_cpu=$cpu
 
-  measure "${at_valid_date[@]}" "$exe" "$input" "$work/IBANRUECK.out"
+  thread_options=()
+  [ "$threads" != all ] && thread_options=(--threads "$threads")
+  measure_runs "${at_valid_date[@]}" "$exe" "${thread_options[@]}" "$input" "$work/IBANRUECK.out"
   rm -f "$work/IBANRUECK.out"
   # The ratio compares processor times: the run against its baseline.
-  awk -v kind="$kind" -v mb="$size_mb" -v n="$records" -v bn="$baseline_name" \
+  awk -v kind="$kind" -v mb="$size_mb" -v n="$records" -v t="$threads" -v bn="$baseline_name" \
       -v bs="$base_seconds" -v bc="$base_cpu" -v s="$seconds" -v c="$cpu" -v peak="$peak_mb" '
     function max(a, b) { return a > b ? a : b }
     BEGIN {
-      printf "%-9s %7s %8d | %-8s %6.2f %6.2f | %6.2f %6.2f %10.0f %10.0f %7.1f %7s %6.2f\n",
-             kind, mb, n, bn, bs, bc, s, c, n / max(c, 0.001), n / max(s, 0.001),
+      printf "%-9s %7s %8d %7s | %-8s %6.2f %6.2f | %6.2f %6.2f %10.0f %10.0f %7.1f %7s %6.2f\n",
+             kind, mb, n, t, bn, bs, bc, s, c, n / max(s, 0.001), n / max(c, 0.001),
              mb / max(c, 0.001), peak, c / max(bc, 0.001) }'
-  rm -f "$input"
+  # The plain fixed-length input serves both of its cases.
+  [ "$case" = fixed:all ] || rm -f "$input"
 done

@@ -5,11 +5,12 @@
 namespace talvenor::app {
 
 int RunBatchCommand(const std::string& input, const std::string& output, bool silent,
-                    const BankDirectory& directory, std::ostream& err) {
+                    const BankDirectory& directory, std::ostream& err, int threads) {
   std::string message;
   batch::RecordNotes notes;
-  const int result =
-      batch::ConvertFile(input, output, message, batch::DefaultBatchOptions(directory), &notes);
+  batch::BatchOptions options = batch::DefaultBatchOptions(directory);
+  options.threads = threads;
+  const int result = batch::ConvertFile(input, output, message, options, &notes);
   if (result == batch::kConvertSucceeded) {
     // The notes begin with an empty line, which a terminal does not need.
     const std::string text = batch::RecordNotesText(notes);

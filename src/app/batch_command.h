@@ -12,12 +12,13 @@
 
 namespace talvenor::app {
 
-// Converts `input` into `output`. Exit status: 0 the files are written; 1
-// the conversion failed, with its message on `err` unless `silent`. A
-// successful run that converted records under an assumed standard rule or
-// without checking their accounts says so on `err`, unless `silent`.
+// Converts `input` into `output` on `threads` converting threads. Exit
+// status: 0 the files are written; 1 the conversion failed, with its
+// message on `err` unless `silent`. A successful run that converted
+// records under an assumed standard rule or without checking their
+// accounts says so on `err`, unless `silent`.
 int RunBatchCommand(const std::string& input, const std::string& output, bool silent,
-                    const BankDirectory& directory, std::ostream& err);
+                    const BankDirectory& directory, std::ostream& err, int threads = 1);
 
 }  // namespace talvenor::app
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "batch/record_loop.h"
 #include "checkdigit/check_method_code.h"
 #include "platform/display_text.h"
 
@@ -62,6 +63,15 @@ std::string CheckOperands(const Command& command) {
   return {};
 }
 
+// The value of --threads: a whole number from 1 to kMaxRecordThreads, in
+// plain digits. Nothing when it is not.
+std::optional<int> ThreadCount(const std::string& value) {
+  if (value.empty() || value.size() > 3 || !IsDigits(value)) return std::nullopt;
+  const int count = std::stoi(value);
+  if (count < 1 || count > batch::kMaxRecordThreads) return std::nullopt;
+  return count;
+}
+
 // The complaint quotes arguments; their control characters are escaped.
 Command UsageError(const std::string& message) {
   Command command;
@@ -95,7 +105,8 @@ Command ParseCommandLine(const std::vector<std::string>& arguments) {
     }
     // Options that take the next argument as their value.
     if (argument == "--bank-data" || argument == "--valid-from" ||
-        argument == "--install-bank-data" || argument == "--column") {
+        argument == "--install-bank-data" || argument == "--column" ||
+        argument == "--threads") {
       if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
         return UsageError(argument + " needs a value");
       }
@@ -109,6 +120,13 @@ Command ParseCommandLine(const std::vector<std::string>& arguments) {
       } else if (argument == "--column") {
         if (command.column) return UsageError("--column may be given only once");
         command.column = value;
+      } else if (argument == "--threads") {
+        if (command.threads) return UsageError("--threads darf nur einmal angegeben werden");
+        command.threads = ThreadCount(value);
+        if (!command.threads) {
+          return UsageError("--threads erwartet eine ganze Zahl von 1 bis " +
+                            std::to_string(batch::kMaxRecordThreads) + ": \"" + value + "\"");
+        }
       } else {
         if (!setKind(CommandKind::kInstallBankData)) return UsageError(kOneCommand);
         command.operands.push_back(value);
@@ -154,6 +172,11 @@ Command ParseCommandLine(const std::vector<std::string>& arguments) {
   if (command.json && command.kind == CommandKind::kCheckIbanFile) {
     return UsageError("--check-iban-file writes a table; --json has no place there");
   }
+  if (command.threads && command.kind != CommandKind::kNone &&
+      command.kind != CommandKind::kCheckIbanFile) {
+    return UsageError(
+        "--threads gilt nur für die Umrechnung und Prüfung von Dateien, nicht für andere Befehle");
+  }
   if (command.validFrom && !command.bankDataFile && command.kind != CommandKind::kInstallBankData) {
     return UsageError("--valid-from belongs to --bank-data or --install-bank-data");
   }
@@ -174,12 +197,13 @@ std::string UsageText() {
   return R"(Usage:
   talvenor [FILE]
       Opens the main window (with FILE as the IBANHIN file).
-  talvenor [/S | -s] INPUT OUTPUT
+  talvenor [/S | -s] [--threads N] INPUT OUTPUT
       Converts the IBANHIN file INPUT into the IBANRUECK file OUTPUT
       without a window. Exit status 0 after success, 1 after a failure
       (its message on stderr unless /S or -s), 3 when the bank data has
       expired (nothing converted), 2 for more than two file names or an
-      empty OUTPUT.
+      empty OUTPUT. --threads N converts on N threads (1 to 256; without
+      it, on as many as the machine runs at once).
   talvenor --iban BLZ ACCOUNT [--json]
       Computes bank name, BIC, IBAN and the verdict on one account.
       Exit status 0 when converted, 2 for an invalid bank code or a
@@ -196,13 +220,15 @@ std::string UsageText() {
       bank's IBAN rule forms this IBAN from its bank code and account.
       Exit status 0 when it is plausible, 1 when a step fails (also for a
       valid IBAN of another country), 2 when the text is no IBAN.
-  talvenor --check-iban-file INPUT OUTPUT [--column NAME]
+  talvenor --check-iban-file INPUT OUTPUT [--column NAME] [--threads N]
       Checks every IBAN of INPUT (one a line; with --column a ";"-separated
       table with a header line whose column NAME holds the IBAN; plain or
       gzip, UTF-8) into the ";"-separated UTF-8 table OUTPUT: the input's
       columns, then Bankleitzahl, Kontonummer, Bankname, BIC, Ergebnis and
       Ergebniscode. Exit status 0 when OUTPUT is written, 1 after a failure
-      (its message on stderr; OUTPUT is then as it was).
+      (its message on stderr; OUTPUT is then as it was). --threads N checks
+      on N threads (1 to 256; without it, on as many as the machine runs
+      at once); the output is the same for any N.
   talvenor --install-bank-data FILE [--valid-from YYYY-MM-DD]
       Checks the central bank's bank-code file FILE and installs it as an
       edition of its own in $XDG_DATA_HOME/Korvane/Talvenor, then reports

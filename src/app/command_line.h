@@ -1,8 +1,8 @@
 // The program's long options (two dashes): single conversion, one
 // check-digit method, the IBAN check of one IBAN or of a file, the
-// bank-data editions, help and version. They never
-// collide with the program's own switches ("/S", "-s") and file
-// parameters.
+// bank-data editions, the threads of a batch run or file check, help and
+// version. They never collide with the program's own switches ("/S", "-s")
+// and file parameters.
 #ifndef TALVENOR_APP_COMMAND_LINE_H_
 #define TALVENOR_APP_COMMAND_LINE_H_
 
@@ -38,6 +38,8 @@ struct Command {
   std::optional<std::string> validFrom;
   // --column NAME: the column of --check-iban-file's table holding the IBAN.
   std::optional<std::string> column;
+  // --threads N: the threads a batch conversion or file check works on (1 to 256).
+  std::optional<int> threads;
 };
 
 // Sorts the arguments (without the program name) into a command. Refuses
@@ -47,8 +49,10 @@ struct Command {
 // digit or capital letter followed by a digit. --check-iban takes the IBAN,
 // in one argument or (its paper form) in several, which are joined with
 // blanks; --check-iban-file an input and an output name. --bank-data,
-// --valid-from, --install-bank-data and --column take the next argument as
-// their value.
+// --valid-from, --install-bank-data, --column and --threads take the next
+// argument as their value; --threads only a whole number from 1 to 256, and
+// only where files are converted or checked (the batch run, the window,
+// --check-iban-file).
 Command ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The text printed by --help.

@@ -14,7 +14,7 @@
 #include "app/iban_commands.h"
 #include "app/program_version.h"
 #include "app/quorin_app.h"
-#include "batch/iban_file_check.h"
+#include "batch/record_loop.h"
 #include "platform/clock.h"
 #include "platform/data_folders.h"
 #include "platform/program_folder.h"
@@ -100,7 +100,8 @@ int main(int argc, char** argv) {
       bool expired = false;
       if (!OpenForCommand(command, data, expired)) return 2;
       return talvenor::app::RunCheckIbanFileCommand(
-          command, data.directory(), talvenor::batch::DefaultIbanCheckThreads(), std::cerr);
+          command, data.directory(),
+          command.threads.value_or(talvenor::batch::DefaultRecordThreads()), std::cerr);
     }
     case CommandKind::kInstallBankData:
       return talvenor::app::RunInstallBankData(
@@ -118,7 +119,7 @@ int main(int argc, char** argv) {
   // The program's own start: the main dialog, or a batch run of the two
   // files named (see quorin_app.h for the exit status).
   talvenor::app::CQuorinApp app(argc, argv);
-  const int status = app.InitInstance(command.rest, ChoiceOf(command));
+  const int status = app.InitInstance(command.rest, ChoiceOf(command), command.threads);
   app.ExitInstance();
   return status;
 }

@@ -19,6 +19,7 @@
 #include "app/program_version.h"
 #include "app/quorin_dlg.h"
 #include "app/screenshot_hook.h"
+#include "batch/record_loop.h"
 #include "platform/clock.h"
 #include "platform/program_folder.h"
 #include "platform/user_settings.h"
@@ -41,7 +42,8 @@ CQuorinApp::CQuorinApp(int& argc, char** argv, AppSeams seams)
 CQuorinApp::~CQuorinApp() { ExitInstance(); }
 
 int CQuorinApp::InitInstance(const std::vector<std::string>& arguments,
-                             const BankDataChoice& bankData) {
+                             const BankDataChoice& bankData, std::optional<int> threads) {
+  batchThreads_ = threads ? *threads : batch::DefaultRecordThreads();
   // 1. Qt's widgets need no registration of control classes.
 
   // 2. The program's full path (/proc/self/exe), for the files beside it.
@@ -143,7 +145,7 @@ int CQuorinApp::InitInstance(const std::vector<std::string>& arguments,
   // 13./14. The main dialog, or the batch run.
   if (batchMode) {
     return RunBatchCommand(parameters[0], parameters[1], commandInfo.silent, Directory(),
-                           std::cerr);
+                           std::cerr, batchThreads_);
   }
   return RunInteractive(parameters);
 }

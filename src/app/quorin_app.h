@@ -68,9 +68,12 @@ class CQuorinApp {
   CQuorinApp& operator=(const CQuorinApp&) = delete;
 
   // The start-up; returns the exit status (see top of file). `bankData`
-  // names a bank-code file to use instead of the edition in force.
+  // names a bank-code file to use instead of the edition in force;
+  // `threads` the threads a file conversion converts on (nothing: as many
+  // as the machine runs at once).
   int InitInstance(const std::vector<std::string>& arguments,
-                   const BankDataChoice& bankData = {});
+                   const BankDataChoice& bankData = {},
+                   std::optional<int> threads = std::nullopt);
   // The end: releases the window system and what start-up made.
   void ExitInstance();
 
@@ -78,6 +81,8 @@ class CQuorinApp {
   // empty when the file version cannot be read.
   const std::string& ProgramVersion() const { return programVersion_; }
   const BankDirectory& Directory() const { return bankData_.directory(); }
+  // The threads a file conversion converts on.
+  int BatchThreads() const { return batchThreads_; }
   // The bank data in force for this run (its edition and DataValidUntil).
   BankData& Data() { return bankData_; }
   const BankData& Data() const { return bankData_; }
@@ -121,6 +126,7 @@ class CQuorinApp {
   std::optional<std::filesystem::path> programPath_;
   std::string programVersion_;
   BankData bankData_;
+  int batchThreads_ = 1;
   std::unique_ptr<QApplication> qapp_;
   std::unique_ptr<QTranslator> translator_;
   std::unique_ptr<QtUserInterface> qtUi_;

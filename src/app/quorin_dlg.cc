@@ -251,6 +251,7 @@ void CQuorinDlg::OnCreateOutput() {
   }
   batch::BatchOptions options = batch::DefaultBatchOptions(app_.Directory());
   options.formatIni = app_.FileBesideProgram("FORMAT.INI");
+  options.threads = app_.BatchThreads();
   SaveFileQuestionFromUi question(app_.Ui());
   options.saveQuestion = &question;
   std::string message;

@@ -99,16 +99,23 @@ int ConvertFile(std::string_view inputPath, std::string_view outputPath, std::st
   }
   std::string stopped;
   RecordNotes seen;
+  RecordLoopOptions loop;
+  loop.threads = options.threads;
   const int converted = ConvertRecords(input.records(), input.format(), options.formatIni,
-                                       *options.directory, files, stopped, &seen);
-  if (std::string failure = input.Failure(inputPath); !failure.empty()) {
-    files.Discard();
-    message = std::move(failure);
-    return kConvertFailed;
+                                       *options.directory, files, stopped, &seen, loop);
+  // Only a failure the loop reached counts: a record or write that stopped
+  // the run before it decides the message, however far the input was read
+  // ahead meanwhile.
+  if (converted == kRecordsInputFailed) {
+    if (std::string failure = input.Failure(inputPath); !failure.empty()) {
+      files.Discard();
+      message = std::move(failure);
+      return kConvertFailed;
+    }
   }
   std::vector<std::string> written;
-  if (converted != 1 || !files.Commit(written)) {
-    if (converted == 1) stopped = kWriteFailedMessage;
+  if (converted != kRecordsWritten || !files.Commit(written)) {
+    if (converted == kRecordsWritten) stopped = kWriteFailedMessage;
     files.Discard();
     message = options.group ? kGroupFilesFrame : kOneFileFrame;
     message += DisplayName(options.group ? GroupBase(*output) : *output);
@@ -132,6 +139,7 @@ BatchOptions DefaultBatchOptions(const BankDirectory& directory) {
       settings.GetInt(platform::kSettingsSection, platform::kSettingGroup, 0) != 0;
   options.initialFolder =
       settings.GetString(platform::kSettingsSection, platform::kSettingPath, "");
+  options.threads = DefaultRecordThreads();
   return options;
 }
 

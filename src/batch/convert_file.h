@@ -34,10 +34,12 @@ struct BatchOptions {
   bool group = false;                        // one output file per institution group
   std::string initialFolder;                 // for the save-file question
   SaveFileQuestion* saveQuestion = nullptr;  // null: an empty output path fails
+  int threads = 1;                           // threads converting records (record_loop.h)
 };
 
 // The options of a normal run with `directory`: FORMAT.INI in the
-// program's folder, and "GROUP"/"PATH" from the per-user settings.
+// program's folder, "GROUP"/"PATH" from the per-user settings, and as many
+// converting threads as the machine runs at once.
 BatchOptions DefaultBatchOptions(const BankDirectory& directory);
 
 // Results of ConvertFile.

@@ -462,7 +462,7 @@ Run::Step Run::Write(const Chunk& chunk, std::string& message, IbanFileSummary& 
 
 bool Run::CheckLines(const IbanFileOptions& options, std::string& message,
                      IbanFileSummary& summary) {
-  const int wanted = std::clamp(options.threads, 1, kMaxIbanCheckThreads);
+  const int wanted = std::clamp(options.threads, 1, kMaxRecordThreads);
   // The chunks outlive the threads, which may still hold some when the run
   // stops early.
   std::vector<std::unique_ptr<Chunk>> chunks;
@@ -516,12 +516,6 @@ bool Run::CheckLines(const IbanFileOptions& options, std::string& message,
 }
 
 }  // namespace
-
-int DefaultIbanCheckThreads() {
-  const unsigned cores = std::thread::hardware_concurrency();
-  return std::clamp(static_cast<int>(cores == 0 ? 1 : std::min(cores, 1024u)), 1,
-                    kMaxIbanCheckThreads);
-}
 
 bool CheckIbanFile(std::string_view inputPath, std::string_view outputPath,
                    const IbanFileOptions& options, std::string& message,

@@ -37,19 +37,13 @@
 
 namespace talvenor::batch {
 
-// The most threads the file check works on.
-inline constexpr int kMaxIbanCheckThreads = 256;
-
-// The number of threads the machine runs at once, at least 1 and at most
-// kMaxIbanCheckThreads.
-int DefaultIbanCheckThreads();
 
 struct IbanFileOptions {
   const BankDirectory* directory = nullptr;  // REQUIRED
   // The header's column that holds the IBAN; none: one IBAN a line.
   std::optional<std::string> column;
   // Threads checking lines; 1 checks on the calling thread alone. Values
-  // below 1 count as 1, above kMaxIbanCheckThreads as that.
+  // below 1 count as 1, above kMaxRecordThreads (record_loop.h) as that.
   int threads = 1;
   // The most lines in a chunk; 0 chooses.
   std::size_t chunkLines = 0;

@@ -1,11 +1,45 @@
 #include "batch/record_loop.h"
 
+#include <algorithm>
+#include <optional>
+#include <thread>
+
 #include "batch/line_reader.h"
 #include "batch/record_conversion.h"
 #include "batch/record_layout.h"
+#include "batch/record_pipeline.h"
 #include "platform/display_text.h"
 
 namespace talvenor::batch {
+namespace {
+
+// The loop on the calling thread alone: read a line, convert it, write it.
+int ConvertOnThisThread(ByteSource& input, const RecordLayout& layout,
+                        const BankDirectory& directory, RecordOutput& output,
+                        std::string& message, RecordNotes& notes) {
+  RecordConverter converter(layout, directory, output.fileCount());
+  LineReader lines(input);
+  for (;;) {
+    std::string_view line;
+    const LineReader::Next next = lines.Read(line);
+    if (next == LineReader::Next::kEnd) {
+      notes = {converter.assumedRuleRecords(), converter.uncheckedRecords()};
+      return kRecordsWritten;
+    }
+    if (next == LineReader::Next::kReadError) return kRecordsInputFailed;
+    if (next != LineReader::Next::kLine || !converter.Convert(line)) return kRecordsStopped;
+    if (!WriteConvertedRecord(output, converter.group(), converter.output(), message)) {
+      return kRecordsStopped;
+    }
+  }
+}
+
+}  // namespace
+
+int DefaultRecordThreads() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return static_cast<int>(std::clamp<unsigned>(cores, 1, kMaxRecordThreads));
+}
 
 std::string RecordNotesText(const RecordNotes& notes) {
   std::string text;
@@ -25,7 +59,7 @@ std::string RecordNotesText(const RecordNotes& notes) {
 
 int ConvertRecords(ByteSource& input, int format, const std::filesystem::path& formatIni,
                    const BankDirectory& directory, RecordOutput& output, std::string& message,
-                   RecordNotes* notes) {
+                   RecordNotes* notes, const RecordLoopOptions& loop) {
   // A FORMAT.INI that is there but cannot be read would silently give the
   // built-in layout, which is not the one the person configured.
   platform::ConfigFileState state = platform::ConfigFileState::kMissing;
@@ -35,12 +69,12 @@ int ConvertRecords(ByteSource& input, int format, const std::filesystem::path& f
     message += kCannotReadSuffix;
     return 0;
   }
-  return ConvertRecords(input, format, formatProfile, directory, output, message, notes);
+  return ConvertRecords(input, format, formatProfile, directory, output, message, notes, loop);
 }
 
 int ConvertRecords(ByteSource& input, int format, const platform::PrivateProfile& formatIni,
                    const BankDirectory& directory, RecordOutput& output, std::string& message,
-                   RecordNotes* notes) {
+                   RecordNotes* notes, const RecordLoopOptions& loop) {
   message = kMalformedInputMessage;
   RecordLayout layout;
   layout.format = format;
@@ -56,33 +90,30 @@ int ConvertRecords(ByteSource& input, int format, const platform::PrivateProfile
     return 0;
   }
 
-  RecordConverter converter(layout, directory, output.fileCount());
-  const auto noteDown = [&] {
-    if (notes != nullptr) *notes = {converter.assumedRuleRecords(), converter.uncheckedRecords()};
-  };
-  LineReader lines(input);
-  for (;;) {
-    std::string_view line;
-    const LineReader::Next next = lines.Read(line);
-    if (next == LineReader::Next::kEnd) {
-      noteDown();
-      return 1;
-    }
-    if (next != LineReader::Next::kLine || !converter.Convert(line)) return 0;
-
-    const int file = converter.group();
-    switch (output.WriteRecord(file, converter.output())) {
-      case RecordOutput::Status::kWritten:
-        break;
-      case RecordOutput::Status::kCannotCreate:
-        message = platform::EscapeControlCharacters(output.FileName(file));
-        message += kCannotCreateSuffix;
-        return 0;
-      case RecordOutput::Status::kWriteFailed:
-        message = kWriteFailedMessage;
-        return 0;
-    }
+  RecordNotes seen;
+  std::optional<int> result;
+  if (loop.threads > 1) {
+    result = ConvertRecordsOnThreads(input, layout, directory, output, loop, message, seen);
   }
+  if (!result) result = ConvertOnThisThread(input, layout, directory, output, message, seen);
+  if (*result == kRecordsWritten && notes != nullptr) *notes = seen;
+  return *result;
+}
+
+bool WriteConvertedRecord(RecordOutput& output, int file, std::string_view line,
+                          std::string& message) {
+  switch (output.WriteRecord(file, line)) {
+    case RecordOutput::Status::kWritten:
+      return true;
+    case RecordOutput::Status::kCannotCreate:
+      message = platform::EscapeControlCharacters(output.FileName(file));
+      message += kCannotCreateSuffix;
+      return false;
+    case RecordOutput::Status::kWriteFailed:
+      message = kWriteFailedMessage;
+      return false;
+  }
+  return false;
 }
 
 }  // namespace talvenor::batch

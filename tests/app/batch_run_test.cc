@@ -161,6 +161,44 @@ TEST_F(BatchRun, GzipFile) {
   EXPECT_EQ(Names(), (V{"bad.gz", "in.csv", "in.gz", "out.csv"}));
 }
 
+// Any number of converting threads gives the same files and messages; a
+// count outside 1 to 256 is a usage error, and nothing is converted.
+TEST_F(BatchRun, ThreadsChangeNothingButTheSpeed) {
+  Settings("[SETTINGS]\nGROUP=1\n");
+  const std::string banks[] = {"20050550", "10020890", "99999999", "37050198", "12030000"};
+  std::string csv;
+  for (int i = 0; i < 5000; ++i) {
+    csv += CsvRecord(banks[i % 5], i % 9 == 4 ? "0000000000" : "1234567897") + "\n";
+  }
+  Write("in.csv", csv);
+  ASSERT_EQ(Run("--threads 1 in.csv one.txt").status, 0);
+  const V groups = {"one_GRP2.txt", "one_GRP3.txt", "one_GRP5.txt", "one_GRP9.txt"};
+  for (const char* threads : {"2", "3", "16"}) {
+    const Outcome outcome = Run(std::string("--threads ") + threads + " in.csv many.txt");
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    for (const std::string& one : groups) {
+      const std::string many = "many" + one.substr(3);
+      EXPECT_EQ(Read(many), Read(one)) << many << " on " << threads << " threads";
+    }
+  }
+  EXPECT_TRUE(Read("one_GRP5.txt").starts_with(kCsvHaspaOutput));
+
+  Write("bad.csv", csv + "\n" + csv);
+  for (const char* threads : {"1", "2"}) {
+    const Outcome bad = Run(std::string("--threads ") + threads + " bad.csv bad.txt");
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.err, "Fehler beim Erzeugen der Dateien zu:\nbad\nDie Eingangsdatei hat einen fehlerhaften Aufbau\n");
+  }
+  for (const char* count : {"0", "257", "zwei"}) {
+    const Outcome refused = Run(std::string("--threads ") + count + " in.csv refused.txt");
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_TRUE(refused.err.starts_with("talvenor: --threads erwartet eine ganze Zahl von 1 bis "
+                                        "256: \"" + std::string(count) + "\"\n"))
+        << refused.err;
+  }
+  EXPECT_EQ(Names().size(), 2 + 2 * groups.size());  // the inputs and the groups of two runs
+}
+
 TEST_F(BatchRun, GroupedBySettings) {
   Settings("[SETTINGS]\nGROUP=1\n");
   Write("res_GRP7.txt", "von einem frueheren Lauf");

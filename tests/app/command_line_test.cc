@@ -37,6 +37,7 @@ TEST(ParseCommandLine, IbanCheckCommands) {
   EXPECT_EQ(file.operands, (std::vector<std::string>{"in.csv", "out.csv"}));
   EXPECT_EQ(file.column, "IBAN");
   EXPECT_FALSE(Parse({"--check-iban-file", "in", "out"}).column);
+  EXPECT_EQ(Parse({"--check-iban-file", "in", "out", "--threads", "3"}).threads, 3);
 
   const std::vector<std::vector<std::string>> refused = {
       {"--check-iban"},
@@ -49,6 +50,8 @@ TEST(ParseCommandLine, IbanCheckCommands) {
       {"--check-iban-file", "in", "out", "--json"},
       {"--check-iban", "DE42370501981901335750", "--column", "IBAN"},
       {"--check-iban", "DE42370501981901335750", "--check-iban-file", "in", "out"},
+      {"--check-iban", "DE42370501981901335750", "--threads", "2"},
+      {"--check-iban-file", "in", "out", "--threads", "0"},
   };
   for (const auto& arguments : refused) {
     EXPECT_EQ(Parse(arguments).kind, CommandKind::kUsageError) << ::testing::PrintToString(arguments);
@@ -110,6 +113,48 @@ TEST(ParseCommandLine, HelpVersionAndTheProgramsOwnArguments) {
   const Command own = Parse({"/S", "in.txt", "out.txt"});
   EXPECT_EQ(own.kind, CommandKind::kNone);
   EXPECT_EQ(own.rest, (std::vector<std::string>{"/S", "in.txt", "out.txt"}));
+}
+
+TEST(ParseCommandLine, ThreadsOfTheBatchRun) {
+  const Command batch = Parse({"-s", "--threads", "4", "in.txt", "out.txt"});
+  EXPECT_EQ(batch.kind, CommandKind::kNone);
+  EXPECT_EQ(batch.threads, 4);
+  EXPECT_EQ(batch.rest, (std::vector<std::string>{"-s", "in.txt", "out.txt"}));
+  EXPECT_EQ(Parse({"in.txt", "out.txt", "--threads", "256"}).threads, 256);
+  EXPECT_EQ(Parse({"--threads", "1"}).threads, 1);  // also for the window's conversion
+  EXPECT_FALSE(Parse({"in.txt", "out.txt"}).threads.has_value());
+
+  struct Case {
+    std::vector<std::string> arguments;
+    const char* error;
+  };
+  const std::string range = "--threads erwartet eine ganze Zahl von 1 bis 256: ";
+  const Case cases[] = {
+      {{"--threads", "0", "in", "out"}, "\"0\""},
+      {{"--threads", "257", "in", "out"}, "\"257\""},
+      {{"--threads", "1000"}, "\"1000\""},
+      {{"--threads", "-2"}, "\"-2\""},
+      {{"--threads", "+2"}, "\"+2\""},
+      {{"--threads", "2x"}, "\"2x\""},
+      {{"--threads", " 2"}, "\" 2\""},
+      {{"--threads", "99999999999999999999"}, "\"99999999999999999999\""},
+      {{"--threads", "in", "out"}, "\"in\""},
+  };
+  for (const Case& c : cases) {
+    const Command command = Parse(c.arguments);
+    EXPECT_EQ(command.kind, CommandKind::kUsageError) << c.error;
+    EXPECT_EQ(command.error, range + c.error);
+  }
+  EXPECT_EQ(Parse({"--threads"}).error, "--threads needs a value");
+  EXPECT_EQ(Parse({"--threads", "2", "--threads", "2"}).error,
+            "--threads darf nur einmal angegeben werden");
+  for (const auto& other : std::vector<std::vector<std::string>>{
+           {"--threads", "2", "--iban", "10000000", "1"}, {"--list-bank-data", "--threads", "2"}}) {
+    const Command command = Parse(other);
+    EXPECT_EQ(command.kind, CommandKind::kUsageError);
+    EXPECT_NE(command.error.find("--threads gilt nur"), std::string::npos) << command.error;
+  }
+  EXPECT_NE(UsageText().find("--threads N"), std::string::npos);
 }
 
 TEST(DisplayVersion, DropsOneTrailingZeroPart) {

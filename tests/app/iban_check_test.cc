@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -255,6 +256,18 @@ TEST_F(IbanCheckRun, FileCheckThroughTheProgram) {
             "Sparkasse K\xC3\xB6lnBonn;COLSDE33XXX;IBAN plausibel.;80\n"
             "X;AT611904300234573201;;;;;\"Die IBAN aus AT ist gültig aufgebaut, ist aber keine "
             "deutsche; Bank und Kontonummer werden nicht geprüft.\";81\n");
+
+  // The same output on one thread and on several.
+  std::string list;
+  for (int i = 0; i < 20000; ++i) {
+    list += i % 3 == 0 ? "DE52370501980000008888\n" : "DE42370501981901335750\n";
+  }
+  WriteFile(root_ / "list.txt", list);
+  ASSERT_EQ(Run("--check-iban-file list.txt one.csv --threads 1").status, 0);
+  ASSERT_EQ(Run("--threads 3 --check-iban-file list.txt three.csv").status, 0);
+  const std::string one = ReadFile(root_ / "one.csv");
+  EXPECT_EQ(ReadFile(root_ / "three.csv"), one);
+  EXPECT_EQ(std::count(one.begin(), one.end(), '\n'), 20001);  // the header and a line each
 
   // A failure: exit status 1, the message on stderr, the output as it was.
   WriteFile(root_ / "out.csv", "alt");

@@ -9,6 +9,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -75,9 +76,12 @@ TEST_F(ConvertFileTest, LongFilesPlainAndGzip) {
   Write("in.gz", Gzip(csv));
   std::string expected;
   for (int i = 0; i < 3000; ++i) expected += CsvHaspaOutput();
-  for (const char* input : {"in.csv", "in.gz"}) {
-    ASSERT_EQ(Convert(input, "out.csv"), kConvertSucceeded) << message_;
-    EXPECT_EQ(Read("out.csv"), expected) << input;
+  for (const int threads : {1, 3}) {
+    options_.threads = threads;
+    for (const char* input : {"in.csv", "in.gz"}) {
+      ASSERT_EQ(Convert(input, "out.csv"), kConvertSucceeded) << message_;
+      EXPECT_EQ(Read("out.csv"), expected) << input << " on " << threads << " threads";
+    }
   }
 }
 
@@ -101,6 +105,35 @@ TEST_F(ConvertFileTest, DamagedGzipWritesNothing) {
     EXPECT_EQ(message_, "Datei konnte nicht dekomprimiert werden!");
     EXPECT_EQ(Names(), (V{"in.gz", "out.csv"}));
     EXPECT_EQ(Read("out.csv"), "alt");
+  }
+}
+
+// A record that stops the run decides the message even when damage behind
+// it was already found by reading ahead (on one thread the decompression
+// runs ahead; on several the lines are read ahead, too). The whole
+// decompressed input fits into the first chunk, so the damage is always
+// found before the run ends.
+TEST_F(ConvertFileTest, ARecordBeforeLateDamageDecidesTheMessage) {
+  std::string good;
+  for (int i = 0; i < 2000; ++i) good += CsvRecord("20050550") + "\n";
+  // Too few fields: the line is read, and refused by the conversion.
+  const std::string refused = CsvRecord("20050550") + "\nDE;U;R;;;20050550\n" + good;
+  const auto damaged = [](const std::string& bytes) {
+    const std::string gzip = Gzip(bytes);
+    return gzip.substr(0, gzip.size() - 20);
+  };
+  for (const int threads : {1, 2, 4}) {
+    options_.threads = threads;
+    Write("in.gz", damaged(refused));
+    EXPECT_EQ(Convert("in.gz", "out.csv"), kConvertFailed) << threads;
+    EXPECT_EQ(message_, "Fehler beim Erzeugen von:\n" + Path("out.csv") +
+                            "\nDie Eingangsdatei hat einen fehlerhaften Aufbau")
+        << threads;
+    // Damage the run reaches is reported as before.
+    Write("in.gz", damaged(good));
+    EXPECT_EQ(Convert("in.gz", "out.csv"), kConvertFailed) << threads;
+    EXPECT_EQ(message_, "Datei konnte nicht dekomprimiert werden!") << threads;
+    EXPECT_EQ(Names(), (V{"in.gz"})) << threads;
   }
 }
 
@@ -237,13 +270,24 @@ TEST_F(ConvertFileTest, AnInputThatChangesWhileItIsReadGivesNoOutput) {
     std::string message;
   };
   const std::string cannotRead = "\nkann nicht gelesen werden!";
+  // Compressed data that cannot all be read ahead before the change:
+  // 2.7 MB decompressed from about 400 KB, of which the decompression reads
+  // no more than 768 KB (some 120 KB compressed) ahead of the conversion.
+  // A file read to its end before the change would be converted as it was,
+  // rightly.
+  std::string varied;
+  std::uint64_t seed = 1;
+  for (int i = 0; i < 60000; ++i) {
+    seed = seed * 6364136223846793005u + 1442695040888963407u;
+    varied += CsvRecord("20050550", std::to_string(1000000000 + seed % 8999999999u)) + "\n";
+  }
   const Case cases[] = {
       // Truncated on a record boundary: what is left looks like a sound file.
       {"in.csv", csv, [&](const fs::path& p) { fs::resize_file(p, half); }, cannotRead},
       {"in.csv", csv, [&](const fs::path& p) { test_support::WriteFile(p, csv + csv); },
        cannotRead},
-      {"in.gz", Gzip(csv), [&](const fs::path& p) { fs::resize_file(p, fs::file_size(p) / 2); },
-       cannotRead},
+      {"in.gz", Gzip(varied),
+       [&](const fs::path& p) { fs::resize_file(p, fs::file_size(p) / 2); }, cannotRead},
   };
   for (const Case& c : cases) {
     Write("out.csv", "alt");

@@ -1,5 +1,8 @@
 #include "core/bank_directory.h"
 
+#include "core/bank_code.h"
+#include "core/builtin_directory.h"
+
 #include <gtest/gtest.h>
 
 #include "core/builtin_directory.h"
@@ -98,6 +101,54 @@ TEST(Rule31To35Class, RuleDigitsForRules3100To3599) {
   EXPECT_EQ(Rule31To35Class(3099), 0);
   EXPECT_EQ(Rule31To35Class(3600), 0);
   EXPECT_EQ(Rule31To35Class(0), 0);
+}
+
+}  // namespace
+}  // namespace talvenor
+
+namespace talvenor {
+namespace {
+
+TEST(BankDirectoryLookup, FindsEveryRecordByNumberAndNothingBetween) {
+  const BankDirectory& directory = BuiltinDirectory();
+  const auto records = directory.records();
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const std::uint32_t code = records[i].bankCode();
+    ASSERT_EQ(directory.Lookup(code), &records[i]) << code;
+    const bool nextIsRecord = i + 1 < records.size() && records[i + 1].bankCode() == code + 1;
+    if (!nextIsRecord) {
+      EXPECT_EQ(directory.Lookup(code + 1), nullptr) << code + 1;
+    }
+    if (i == 0 || records[i - 1].bankCode() != code - 1) {
+      EXPECT_EQ(directory.Lookup(code - 1), nullptr) << code - 1;
+    }
+  }
+  for (const std::uint32_t outside : {0u, 9999u, 99999999u, 100000000u, 4294967295u}) {
+    EXPECT_EQ(directory.Lookup(outside), nullptr) << outside;
+  }
+  EXPECT_EQ(BankDirectory().Lookup(std::uint32_t{10000000}), nullptr);
+}
+
+TEST(BankDirectoryLookup, FactsMirrorTheRecord) {
+  const BankDirectory& directory = BuiltinDirectory();
+  for (const BlzInfoIBAN& record : directory.records()) {
+    const BankFacts& facts = directory.facts(record);
+    ASSERT_EQ(facts.ibanRule, record.ibanRule());
+    ASSERT_EQ(facts.firstBic(), record.firstBic());
+    ASSERT_EQ(facts.toBeDeleted, !record.successorMark().empty());
+  }
+}
+
+TEST(BankCodeText, ExactlyEightDigits) {
+  const auto code = BankCode::Parse("37050198");
+  ASSERT_TRUE(code);
+  EXPECT_EQ(code->number(), 37050198u);
+  EXPECT_EQ(code->text(), "37050198");
+  for (const char* text : {"", "3705019", "370501980", " 7050198", "3705O198", "-7050198"}) {
+    EXPECT_FALSE(BankCode::Parse(text)) << text;
+  }
+  EXPECT_EQ(BankCode::FromNumber(1234).text(), "00001234");
+  EXPECT_EQ(BankCode().text(), "00000000");
 }
 
 }  // namespace
