@@ -34,7 +34,8 @@ struct Account {
 
 std::string TenDigits(std::uint64_t value) {
   char text[16];
-  std::snprintf(text, sizeof text, "%010llu", static_cast<unsigned long long>(value % 10000000000ULL));
+  std::snprintf(text, sizeof text, "%010llu",
+                static_cast<unsigned long long>(value % 10000000000ULL));
   return text;
 }
 

@@ -120,8 +120,8 @@ nlohmann::json Json(const IbanCheck& check, const BankDataEdition& edition, bool
       {"bankName", check.bankName},
       {"bic", check.bic},
       {"checkMethod", check.checkMethod},
-      {"accountValid", check.accountValid ? nlohmann::json(*check.accountValid)
-                                          : nlohmann::json(nullptr)},
+      {"accountValid",
+       check.accountValid ? nlohmann::json(*check.accountValid) : nlohmann::json(nullptr)},
       {"ruleNumber", orNull(check.ruleNumber)},
       {"ruleIban", check.ruleIban},
       {"ruleResultCode", orNull(ResultNumber(check.ruleResult))},
@@ -143,7 +143,8 @@ int RunCheckIbanCommand(const Command& command, const BankDataEdition& edition, 
   if (command.json) {
     // Bytes that are no UTF-8 cannot stand in JSON; they never should, but
     // must not end the program.
-    out << Json(check, edition, expired).dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
+    out << Json(check, edition, expired)
+               .dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
         << "\n";
   } else {
     PrintForPerson(check, edition, out);

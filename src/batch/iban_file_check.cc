@@ -146,8 +146,8 @@ struct Chunk {
   // otherwise reading ended there.
   LineReader::Next after = LineReader::Next::kLine;
   // Filled by the checking thread.
-  std::string output;                 // the output lines back to back
-  std::vector<std::size_t> rowEnds;   // where each output line ends
+  std::string output;                // the output lines back to back
+  std::vector<std::size_t> rowEnds;  // where each output line ends
   std::size_t plausible = 0;
   bool refused = false;  // the line behind the checked ones cannot be read
   std::string why;       // ... and why
@@ -264,9 +264,12 @@ class CheckingThreads {
 // One run over the input: its header, then its lines.
 class Run {
  public:
-  Run(std::string_view inputPath, std::string_view outputPath, InputFile& input,
-      LineReader& lines, OutputFiles& output)
-      : inputPath_(inputPath), outputPath_(outputPath), input_(input), lines_(lines),
+  Run(std::string_view inputPath, std::string_view outputPath, InputFile& input, LineReader& lines,
+      OutputFiles& output)
+      : inputPath_(inputPath),
+        outputPath_(outputPath),
+        input_(input),
+        lines_(lines),
         output_(output) {}
 
   // Reads the header (a table's), writes the output's header and prepares
@@ -518,8 +521,7 @@ bool Run::CheckLines(const IbanFileOptions& options, std::string& message,
 }  // namespace
 
 bool CheckIbanFile(std::string_view inputPath, std::string_view outputPath,
-                   const IbanFileOptions& options, std::string& message,
-                   IbanFileSummary* summary) {
+                   const IbanFileOptions& options, std::string& message, IbanFileSummary* summary) {
   message.clear();
   InputFile input;
   if (!input.Open(inputPath, message)) return false;

@@ -37,7 +37,6 @@
 
 namespace talvenor::batch {
 
-
 struct IbanFileOptions {
   const BankDirectory* directory = nullptr;  // REQUIRED
   // The header's column that holds the IBAN; none: one IBAN a line.

@@ -121,10 +121,10 @@ TEST_F(IbanCheckRun, EachStepDecidesTheCodeAndTheExitStatus) {
 
 TEST_F(IbanCheckRun, JsonOfAPlausibleAndAnInconsistentIban) {
   nlohmann::json json = Json("--check-iban DE42370501981901335750", 0);
-  for (const char* key : {"iban", "paperIban", "country", "checksumValid", "bankCode", "account",
-                          "bankName", "bic", "accountValid", "ruleIban", "ruleResultCode",
-                          "ruleVerdict", "deletionNotice", "successorBankCode", "plausible",
-                          "verdict", "resultCode", "edition"}) {
+  for (const char* key :
+       {"iban", "paperIban", "country", "checksumValid", "bankCode", "account", "bankName", "bic",
+        "accountValid", "ruleIban", "ruleResultCode", "ruleVerdict", "deletionNotice",
+        "successorBankCode", "plausible", "verdict", "resultCode", "edition"}) {
     EXPECT_TRUE(json.contains(key)) << key;
   }
   EXPECT_EQ(json["paperIban"], "DE42 3705 0198 1901 3357 50");
@@ -183,12 +183,12 @@ TEST_F(IbanCheckRun, TheEditionInForceOrTheOneGiven) {
 
 TEST_F(IbanCheckRun, TextsThatAreNoIbanExitWithTwo) {
   const char* inputs[] = {
-      "DE4237050198",                              // too short for any IBAN
-      "DE42370501981901A35750",                    // a letter in a German BBAN
-      "DE42370501981901335750123456789012345678",  // 40 characters
-      "''",                                        // empty
+      "DE4237050198",                                 // too short for any IBAN
+      "DE42370501981901A35750",                       // a letter in a German BBAN
+      "DE42370501981901335750123456789012345678",     // 40 characters
+      "''",                                           // empty
       "\"$(printf 'DE42370501981901335750\\001')\"",  // a control character
-      "'DE42 3705  0198 1901 3357 50'",            // two blanks
+      "'DE42 3705  0198 1901 3357 50'",               // two blanks
   };
   for (const char* input : inputs) {
     SCOPED_TRACE(input);
@@ -211,8 +211,8 @@ TEST_F(IbanCheckRun, TextsThatAreNoIbanExitWithTwo) {
 TEST_F(IbanCheckRun, ForAPersonInGermanInAnyForm) {
   // The paper form, small letters, and the paper form's groups as
   // arguments of their own are one IBAN.
-  for (const char* form : {"DE42370501981901335750", "'de42 3705 0198 1901 3357 50'",
-                           "DE42 3705 0198 1901 3357 50"}) {
+  for (const char* form :
+       {"DE42370501981901335750", "'de42 3705 0198 1901 3357 50'", "DE42 3705 0198 1901 3357 50"}) {
     SCOPED_TRACE(form);
     const Outcome outcome = Run(std::string("--check-iban ") + form);
     EXPECT_EQ(outcome.status, 0) << outcome.err;
@@ -221,7 +221,8 @@ TEST_F(IbanCheckRun, ForAPersonInGermanInAnyForm) {
           "Bankleitzahl:  37050198\n", "Kontonummer:   1901335750\n",
           "Bank:          Sparkasse K\xC3\xB6lnBonn\n", "BIC:           COLSDE33XXX\n",
           "Kontoprüfung:  bestanden (Methode 00)\n", "Ergebnis:      IBAN plausibel.\n",
-          "Ergebniscode:  80\n", "Datenstand:    Ausgabe vom 04.03.2024, gültig bis 02.06.2024\n"}) {
+          "Ergebniscode:  80\n",
+          "Datenstand:    Ausgabe vom 04.03.2024, gültig bis 02.06.2024\n"}) {
       EXPECT_TRUE(Contains(outcome.out, line)) << line << outcome.out;
     }
   }
@@ -241,7 +242,8 @@ TEST_F(IbanCheckRun, ExpiredDataStillAnswersWithOneLineOnStderr) {
   EXPECT_EQ(nlohmann::json::parse(valid.out)["edition"]["expired"], false);
   const Outcome late = Run("--check-iban DE42370501981901335750 --json", "2024-06-03 08:00:00");
   EXPECT_EQ(late.status, 0);
-  EXPECT_EQ(late.err, "talvenor: Die Daten dieser Applikation waren nur bis zum 02.06.2024 gültig!\n");
+  EXPECT_EQ(late.err,
+            "talvenor: Die Daten dieser Applikation waren nur bis zum 02.06.2024 gültig!\n");
   EXPECT_EQ(nlohmann::json::parse(late.out)["edition"]["expired"], true);
 }
 

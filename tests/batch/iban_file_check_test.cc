@@ -22,7 +22,8 @@ namespace {
 namespace fs = std::filesystem;
 using V = std::vector<std::string>;
 
-constexpr std::string_view kHeaderEnd = "Bankleitzahl;Kontonummer;Bankname;BIC;Ergebnis;Ergebniscode\n";
+constexpr std::string_view kHeaderEnd =
+    "Bankleitzahl;Kontonummer;Bankname;BIC;Ergebnis;Ergebniscode\n";
 
 // Rows of known IBANs: formed by rule 0007 from 37050198 and 8888; the
 // account the IBAN carries instead; a valid Austrian IBAN.
@@ -101,16 +102,20 @@ TEST_F(IbanFileCheckTest, TableWithAColumnOfIbans) {
   // A byte order mark before the header; quoted fields with ";", doubled
   // quotes and a quoted IBAN; fields around the IBAN kept.
   Write("in.csv",
-        "\xEF\xBB\xBF" "Name;IBAN;\"Betrag\"\r\n"
-        "\"M\xC3\xBCller; Hans\";" + kPlausible + ";12,50\n"
-        "\"Der \"\"Kunde\"\"\";\"" + kInconsistent + "\";\n"
-        "ab\"c;;x\n");
+        "\xEF\xBB\xBF"
+        "Name;IBAN;\"Betrag\"\r\n"
+        "\"M\xC3\xBCller; Hans\";" +
+            kPlausible +
+            ";12,50\n"
+            "\"Der \"\"Kunde\"\"\";\"" +
+            kInconsistent +
+            "\";\n"
+            "ab\"c;;x\n");
   ASSERT_TRUE(Check("in.csv", "out.csv")) << message_;
-  EXPECT_EQ(Read("out.csv"),
-            "Name;IBAN;Betrag;" + std::string(kHeaderEnd) +
-                "\"M\xC3\xBCller; Hans\";" + kPlausible + ";12,50" + kPlausibleRow +
-                "\"Der \"\"Kunde\"\"\";" + kInconsistent + ";" + kInconsistentRow +
-                "\"ab\"\"c\";;x" + kEmptyRow);
+  EXPECT_EQ(Read("out.csv"), "Name;IBAN;Betrag;" + std::string(kHeaderEnd) +
+                                 "\"M\xC3\xBCller; Hans\";" + kPlausible + ";12,50" +
+                                 kPlausibleRow + "\"Der \"\"Kunde\"\"\";" + kInconsistent + ";" +
+                                 kInconsistentRow + "\"ab\"\"c\";;x" + kEmptyRow);
   EXPECT_EQ(summary_.lines, 3u);
 }
 
@@ -159,8 +164,10 @@ TEST_F(IbanFileCheckTest, AFailureAnywhereLeavesNothingBehind) {
     std::string message;
   };
   const Case cases[] = {
-      {"NUL", ManyLines(3000, 2500, std::string("DE42\0", 5)), "Zeile 2500: enthält ein NUL-Zeichen."},
-      {"not UTF-8", ManyLines(3000, 2500, "M\xFCller"), "Zeile 2500: ist nicht in UTF-8 geschrieben."},
+      {"NUL", ManyLines(3000, 2500, std::string("DE42\0", 5)),
+       "Zeile 2500: enthält ein NUL-Zeichen."},
+      {"not UTF-8", ManyLines(3000, 2500, "M\xFCller"),
+       "Zeile 2500: ist nicht in UTF-8 geschrieben."},
       {"too long", ManyLines(3000, 2999, longLine), "Zeile 2999: die Zeile ist zu lang"},
       {"stray CR", ManyLines(3000, 1, "DE42\rDE43"), "Zeile 1: die Zeile ist zu lang"},
   };
@@ -172,10 +179,12 @@ TEST_F(IbanFileCheckTest, AFailureAnywhereLeavesNothingBehind) {
   // A table line with a field too many or too few, or a quote not closed.
   options_.column = "IBAN";
   for (const auto& [line, message] :
-       {std::pair<std::string, std::string>{"a;b;c", "Zeile 2001: hat 3 Felder, die Kopfzeile hat 2."},
+       {std::pair<std::string, std::string>{"a;b;c",
+                                            "Zeile 2001: hat 3 Felder, die Kopfzeile hat 2."},
         {"a", "Zeile 2001: hat 1 Feld, die Kopfzeile hat 2."},
         {"\"a;b", "Zeile 2001: ein Feld in Anführungszeichen ist nicht richtig abgeschlossen."},
-        {"\"a\"b;c", "Zeile 2001: ein Feld in Anführungszeichen ist nicht richtig abgeschlossen."}}) {
+        {"\"a\"b;c",
+         "Zeile 2001: ein Feld in Anführungszeichen ist nicht richtig abgeschlossen."}}) {
     SCOPED_TRACE(line);
     std::string table = "Name;IBAN\n";
     for (int i = 2; i <= 3000; ++i) table += (i == 2001 ? line : "x;" + kPlausible) + "\n";
