@@ -105,8 +105,7 @@ Command ParseCommandLine(const std::vector<std::string>& arguments) {
     }
     // Options that take the next argument as their value.
     if (argument == "--bank-data" || argument == "--valid-from" ||
-        argument == "--install-bank-data" || argument == "--column" ||
-        argument == "--threads") {
+        argument == "--install-bank-data" || argument == "--column" || argument == "--threads") {
       if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
         return UsageError(argument + " needs a value");
       }

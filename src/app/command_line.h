@@ -13,13 +13,13 @@
 namespace talvenor::app {
 
 enum class CommandKind {
-  kNone,     // no long option: the program's own start
+  kNone,  // no long option: the program's own start
   kHelp,
   kVersion,
-  kIban,     // --iban BLZ ACCOUNT
-  kVerify,   // --verify METHOD ACCOUNT [BLZ]
-  kCheckIban,      // --check-iban IBAN
-  kCheckIbanFile,  // --check-iban-file IN OUT [--column NAME]
+  kIban,             // --iban BLZ ACCOUNT
+  kVerify,           // --verify METHOD ACCOUNT [BLZ]
+  kCheckIban,        // --check-iban IBAN
+  kCheckIbanFile,    // --check-iban-file IN OUT [--column NAME]
   kInstallBankData,  // --install-bank-data FILE [--valid-from DATE]
   kListBankData,     // --list-bank-data
   kUsageError,

@@ -19,7 +19,9 @@ bool HoldsCarriageReturn(std::string_view line) {
 }  // namespace
 
 LineReader::LineReader(ByteSource& source, bool emptyLines)
-    : source_(source), buffer_(std::make_unique<char[]>(kReadBufferSize)), emptyLines_(emptyLines) {}
+    : source_(source),
+      buffer_(std::make_unique<char[]>(kReadBufferSize)),
+      emptyLines_(emptyLines) {}
 
 LineReader::Next LineReader::Read(std::string_view& line) {
   for (;;) {

@@ -54,7 +54,8 @@ TEST(ParseCommandLine, IbanCheckCommands) {
       {"--check-iban-file", "in", "out", "--threads", "0"},
   };
   for (const auto& arguments : refused) {
-    EXPECT_EQ(Parse(arguments).kind, CommandKind::kUsageError) << ::testing::PrintToString(arguments);
+    EXPECT_EQ(Parse(arguments).kind, CommandKind::kUsageError)
+        << ::testing::PrintToString(arguments);
   }
 }
 
