@@ -14,6 +14,7 @@
 #include "core/bank_code_file.h"
 #include "core/builtin_directory.h"
 #include "core/iban.h"
+#include "core/iban_check.h"
 #include "core/single_conversion.h"
 
 namespace {
@@ -132,6 +133,23 @@ void BM_ConvertSingle(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_ConvertSingle);
+
+// The IBAN check of IBANs formed from every bank code and random accounts
+// (most of which fail their method), as the IBAN file check runs it.
+void BM_CheckIban(benchmark::State& state) {
+  const auto codes = BankCodes();
+  const auto accounts = Accounts(4096);
+  std::vector<std::string> ibans;
+  for (std::size_t i = 0; i < 8192; ++i) {
+    ibans.push_back(talvenor::FormIban(codes[i % codes.size()], accounts[i % accounts.size()]));
+  }
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(talvenor::CheckIban(BuiltinDirectory(), ibans[i++ % ibans.size()]));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_CheckIban);
 
 }  // namespace
 

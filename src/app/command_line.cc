@@ -53,6 +53,13 @@ std::string CheckOperands(const Command& command) {
     if (auto e = CheckDigitsField("the account number", ops[1], 10); !e.empty()) return e;
     if (ops.size() == 3) return CheckDigitsField("the bank code", ops[2], 8);
   }
+  if (command.kind == CommandKind::kCheckIban && ops.empty()) {
+    return "--check-iban takes an IBAN";
+  }
+  if (command.kind == CommandKind::kCheckIbanFile) {
+    if (ops.size() != 2) return "--check-iban-file takes an input and an output file name";
+    if (ops[0].empty() || ops[1].empty()) return "--check-iban-file: a file name is empty";
+  }
   return {};
 }
 
@@ -83,12 +90,13 @@ Command ParseCommandLine(const std::vector<std::string>& arguments) {
     return true;
   };
   constexpr const char* kOneCommand =
-      "only one of --help, --version, --iban, --verify, --install-bank-data and "
-      "--list-bank-data may be given";
+      "only one of --help, --version, --iban, --verify, --check-iban, --check-iban-file, "
+      "--install-bank-data and --list-bank-data may be given";
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (!argument.starts_with("--")) {
-      if (command.kind == CommandKind::kIban || command.kind == CommandKind::kVerify) {
+      if (command.kind == CommandKind::kIban || command.kind == CommandKind::kVerify ||
+          command.kind == CommandKind::kCheckIban || command.kind == CommandKind::kCheckIbanFile) {
         command.operands.push_back(argument);
       } else {
         command.rest.push_back(argument);
@@ -97,7 +105,7 @@ Command ParseCommandLine(const std::vector<std::string>& arguments) {
     }
     // Options that take the next argument as their value.
     if (argument == "--bank-data" || argument == "--valid-from" ||
-        argument == "--install-bank-data" || argument == "--threads") {
+        argument == "--install-bank-data" || argument == "--column" || argument == "--threads") {
       if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
         return UsageError(argument + " needs a value");
       }
@@ -108,6 +116,9 @@ Command ParseCommandLine(const std::vector<std::string>& arguments) {
       } else if (argument == "--valid-from") {
         if (command.validFrom) return UsageError("--valid-from may be given only once");
         command.validFrom = value;
+      } else if (argument == "--column") {
+        if (command.column) return UsageError("--column may be given only once");
+        command.column = value;
       } else if (argument == "--threads") {
         if (command.threads) return UsageError("--threads darf nur einmal angegeben werden");
         command.threads = ThreadCount(value);
@@ -133,6 +144,10 @@ Command ParseCommandLine(const std::vector<std::string>& arguments) {
       kind = CommandKind::kIban;
     } else if (argument == "--verify") {
       kind = CommandKind::kVerify;
+    } else if (argument == "--check-iban") {
+      kind = CommandKind::kCheckIban;
+    } else if (argument == "--check-iban-file") {
+      kind = CommandKind::kCheckIbanFile;
     } else if (argument == "--list-bank-data") {
       kind = CommandKind::kListBankData;
     } else {
@@ -150,13 +165,30 @@ Command ParseCommandLine(const std::vector<std::string>& arguments) {
   if (command.kind == CommandKind::kListBankData && command.bankDataFile) {
     return UsageError("--list-bank-data lists the installed editions; --bank-data has no place there");
   }
-  if (command.threads && command.kind != CommandKind::kNone) {
-    return UsageError("--threads gilt nur für die Umrechnung von Dateien, nicht für andere Befehle");
+  if (command.column && command.kind != CommandKind::kCheckIbanFile) {
+    return UsageError("--column belongs to --check-iban-file");
+  }
+  if (command.json && command.kind == CommandKind::kCheckIbanFile) {
+    return UsageError("--check-iban-file writes a table; --json has no place there");
+  }
+  if (command.threads && command.kind != CommandKind::kNone &&
+      command.kind != CommandKind::kCheckIbanFile) {
+    return UsageError(
+        "--threads gilt nur für die Umrechnung und Prüfung von Dateien, nicht für andere Befehle");
   }
   if (command.validFrom && !command.bankDataFile && command.kind != CommandKind::kInstallBankData) {
     return UsageError("--valid-from belongs to --bank-data or --install-bank-data");
   }
   if (std::string error = CheckOperands(command); !error.empty()) return UsageError(error);
+  // The paper form given as separate groups is one IBAN.
+  if (command.kind == CommandKind::kCheckIban && command.operands.size() > 1) {
+    std::string joined;
+    for (const std::string& part : command.operands) {
+      if (!joined.empty()) joined += ' ';
+      joined += part;
+    }
+    command.operands.assign(1, joined);
+  }
   return command;
 }
 
@@ -180,6 +212,22 @@ std::string UsageText() {
       Exit status 0 when the account passes, 1 when it fails, 2 for an
       empty or zero account, or a method code that is malformed or names
       no method.
+  talvenor --check-iban IBAN [--json]
+      Checks one IBAN (electronic or paper form, small letters allowed):
+      country and length, check digits, the bank code in the bank data,
+      the account against the bank's check-digit method, and whether the
+      bank's IBAN rule forms this IBAN from its bank code and account.
+      Exit status 0 when it is plausible, 1 when a step fails (also for a
+      valid IBAN of another country), 2 when the text is no IBAN.
+  talvenor --check-iban-file INPUT OUTPUT [--column NAME] [--threads N]
+      Checks every IBAN of INPUT (one a line; with --column a ";"-separated
+      table with a header line whose column NAME holds the IBAN; plain or
+      gzip, UTF-8) into the ";"-separated UTF-8 table OUTPUT: the input's
+      columns, then Bankleitzahl, Kontonummer, Bankname, BIC, Ergebnis and
+      Ergebniscode. Exit status 0 when OUTPUT is written, 1 after a failure
+      (its message on stderr; OUTPUT is then as it was). --threads N checks
+      on N threads (1 to 256; without it, on as many as the machine runs
+      at once); the output is the same for any N.
   talvenor --install-bank-data FILE [--valid-from YYYY-MM-DD]
       Checks the central bank's bank-code file FILE and installs it as an
       edition of its own in $XDG_DATA_HOME/Korvane/Talvenor, then reports
@@ -194,7 +242,7 @@ std::string UsageText() {
 
 BLZ is a bank code of up to 8 digits, ACCOUNT an account number of up to
 10 digits, as the dialog's fields accept them. --json prints one JSON
-object instead of the text for a person.
+object instead of the text for a person (--iban, --verify, --check-iban).
 
 --bank-data FILE [--valid-from YYYY-MM-DD] uses the bank-code file FILE
 for this one run, with any command (also the batch run and the window),

@@ -1,7 +1,8 @@
 // The program's long options (two dashes): single conversion, one
-// check-digit method, the bank-data editions, the threads of a batch run,
-// help and version. They never collide with the program's own switches
-// ("/S", "-s") and file parameters.
+// check-digit method, the IBAN check of one IBAN or of a file, the
+// bank-data editions, the threads of a batch run or file check, help and
+// version. They never collide with the program's own switches ("/S", "-s")
+// and file parameters.
 #ifndef TALVENOR_APP_COMMAND_LINE_H_
 #define TALVENOR_APP_COMMAND_LINE_H_
 
@@ -12,11 +13,13 @@
 namespace talvenor::app {
 
 enum class CommandKind {
-  kNone,     // no long option: the program's own start
+  kNone,  // no long option: the program's own start
   kHelp,
   kVersion,
-  kIban,     // --iban BLZ ACCOUNT
-  kVerify,   // --verify METHOD ACCOUNT [BLZ]
+  kIban,             // --iban BLZ ACCOUNT
+  kVerify,           // --verify METHOD ACCOUNT [BLZ]
+  kCheckIban,        // --check-iban IBAN
+  kCheckIbanFile,    // --check-iban-file IN OUT [--column NAME]
   kInstallBankData,  // --install-bank-data FILE [--valid-from DATE]
   kListBankData,     // --list-bank-data
   kUsageError,
@@ -25,7 +28,7 @@ enum class CommandKind {
 struct Command {
   CommandKind kind = CommandKind::kNone;
   bool json = false;
-  std::vector<std::string> operands;  // the values after --iban / --verify
+  std::vector<std::string> operands;  // the values after --iban, --verify, --check-iban...
   std::vector<std::string> rest;      // arguments that are not long options
   std::string error;                  // for kUsageError: what is wrong
   // --bank-data FILE: the edition to use for this run, on any command.
@@ -33,7 +36,9 @@ struct Command {
   // --valid-from YYYY-MM-DD: the start of the edition given or installed
   // (checked where it is used).
   std::optional<std::string> validFrom;
-  // --threads N: the threads a batch conversion converts on (1 to 256).
+  // --column NAME: the column of --check-iban-file's table holding the IBAN.
+  std::optional<std::string> column;
+  // --threads N: the threads a batch conversion or file check works on (1 to 256).
   std::optional<int> threads;
 };
 
@@ -41,10 +46,13 @@ struct Command {
 // unknown long options, two commands at once, a wrong number of operands,
 // and operands that are not what the dialog's fields accept: a bank code of
 // at most 8 digits, an account of at most 10 digits, a method code of a
-// digit or capital letter followed by a digit. --bank-data, --valid-from,
-// --install-bank-data and --threads take the next argument as their value;
-// --threads only a whole number from 1 to 256, and only where files are
-// converted (no other command).
+// digit or capital letter followed by a digit. --check-iban takes the IBAN,
+// in one argument or (its paper form) in several, which are joined with
+// blanks; --check-iban-file an input and an output name. --bank-data,
+// --valid-from, --install-bank-data, --column and --threads take the next
+// argument as their value; --threads only a whole number from 1 to 256, and
+// only where files are converted or checked (the batch run, the window,
+// --check-iban-file).
 Command ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The text printed by --help.

@@ -1,6 +1,6 @@
 // The talvenor program: the long options (--help, --version, --iban,
-// --verify, the bank-data commands) are answered here; everything else is
-// the application's start.
+// --verify, the IBAN check, the bank-data commands) are answered here;
+// everything else is the application's start.
 #include <csignal>
 #include <iostream>
 #include <string>
@@ -11,8 +11,10 @@
 #include "app/bank_data_commands.h"
 #include "app/command_line.h"
 #include "app/data_validity.h"
+#include "app/iban_commands.h"
 #include "app/program_version.h"
 #include "app/quorin_app.h"
+#include "batch/record_loop.h"
 #include "platform/clock.h"
 #include "platform/data_folders.h"
 #include "platform/program_folder.h"
@@ -86,6 +88,20 @@ int main(int argc, char** argv) {
       bool expired = false;
       if (!OpenForCommand(command, data, expired)) return 2;
       return talvenor::app::RunVerifyCommand(command, &data.edition(), expired, std::cout);
+    }
+    case CommandKind::kCheckIban: {
+      BankData data;
+      bool expired = false;
+      if (!OpenForCommand(command, data, expired)) return 2;
+      return talvenor::app::RunCheckIbanCommand(command, data.edition(), expired, std::cout);
+    }
+    case CommandKind::kCheckIbanFile: {
+      BankData data;
+      bool expired = false;
+      if (!OpenForCommand(command, data, expired)) return 2;
+      return talvenor::app::RunCheckIbanFileCommand(
+          command, data.directory(),
+          command.threads.value_or(talvenor::batch::DefaultRecordThreads()), std::cerr);
     }
     case CommandKind::kInstallBankData:
       return talvenor::app::RunInstallBankData(

@@ -18,8 +18,10 @@ bool HoldsCarriageReturn(std::string_view line) {
 
 }  // namespace
 
-LineReader::LineReader(ByteSource& source)
-    : source_(source), buffer_(std::make_unique<char[]>(kReadBufferSize)) {}
+LineReader::LineReader(ByteSource& source, bool emptyLines)
+    : source_(source),
+      buffer_(std::make_unique<char[]>(kReadBufferSize)),
+      emptyLines_(emptyLines) {}
 
 LineReader::Next LineReader::Read(std::string_view& line) {
   for (;;) {
@@ -32,7 +34,8 @@ LineReader::Next LineReader::Read(std::string_view& line) {
       start_ += length + 1;
       line = std::string_view(begin, length);
       if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-      return line.empty() || HoldsCarriageReturn(line) ? Next::kMalformed : Next::kLine;
+      if (line.empty()) return emptyLines_ ? Next::kLine : Next::kMalformed;
+      return HoldsCarriageReturn(line) ? Next::kMalformed : Next::kLine;
     }
     // No line feed among the bytes read: the line runs on, unless the
     // input has ended, when its last line takes a carriage return and a

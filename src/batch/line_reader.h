@@ -27,11 +27,13 @@ class LineReader {
   enum class Next {
     kLine,       // a record line is ready
     kEnd,        // the input is used up
-    kMalformed,  // an empty line, one longer than the limit, or a stray CR
+    kMalformed,  // an empty line (unless handed out), one over the limit, a stray CR
     kReadError,  // the source failed
   };
 
-  explicit LineReader(ByteSource& source);
+  // With `emptyLines`, an empty line is handed out as a line like any
+  // other (for lists in which a line may be blank).
+  explicit LineReader(ByteSource& source, bool emptyLines = false);
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
 
@@ -48,6 +50,7 @@ class LineReader {
   std::size_t start_ = 0;  // first byte not yet handed out
   std::size_t end_ = 0;    // one past the last byte read
   bool endOfInput_ = false;
+  const bool emptyLines_;
 };
 
 }  // namespace talvenor::batch

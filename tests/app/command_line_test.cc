@@ -26,6 +26,39 @@ TEST(ParseCommandLine, SingleAccountCommands) {
   EXPECT_EQ(Parse({"--iban", "", ""}).kind, CommandKind::kIban);  // empty fields are allowed
 }
 
+TEST(ParseCommandLine, IbanCheckCommands) {
+  // The paper form's groups as separate arguments are one IBAN; the text
+  // itself is the check's to judge.
+  EXPECT_EQ(Parse({"--check-iban", "DE42", "3705", "0198", "1901", "3357", "50"}).operands,
+            (std::vector<std::string>{"DE42 3705 0198 1901 3357 50"}));
+  EXPECT_EQ(Parse({"--check-iban", "", "--json"}).operands, (std::vector<std::string>{""}));
+  const Command file = Parse({"--check-iban-file", "in.csv", "out.csv", "--column", "IBAN"});
+  EXPECT_EQ(file.kind, CommandKind::kCheckIbanFile);
+  EXPECT_EQ(file.operands, (std::vector<std::string>{"in.csv", "out.csv"}));
+  EXPECT_EQ(file.column, "IBAN");
+  EXPECT_FALSE(Parse({"--check-iban-file", "in", "out"}).column);
+  EXPECT_EQ(Parse({"--check-iban-file", "in", "out", "--threads", "3"}).threads, 3);
+
+  const std::vector<std::vector<std::string>> refused = {
+      {"--check-iban"},
+      {"--check-iban", "--json"},
+      {"--check-iban-file", "in"},
+      {"--check-iban-file", "in", ""},
+      {"--check-iban-file", "in", "out", "more"},
+      {"--check-iban-file", "in", "out", "--column"},
+      {"--check-iban-file", "in", "out", "--column", "A", "--column", "B"},
+      {"--check-iban-file", "in", "out", "--json"},
+      {"--check-iban", "DE42370501981901335750", "--column", "IBAN"},
+      {"--check-iban", "DE42370501981901335750", "--check-iban-file", "in", "out"},
+      {"--check-iban", "DE42370501981901335750", "--threads", "2"},
+      {"--check-iban-file", "in", "out", "--threads", "0"},
+  };
+  for (const auto& arguments : refused) {
+    EXPECT_EQ(Parse(arguments).kind, CommandKind::kUsageError)
+        << ::testing::PrintToString(arguments);
+  }
+}
+
 TEST(ParseCommandLine, RefusesWhatTheFieldsWouldNotAccept) {
   const std::vector<std::vector<std::string>> refused = {
       {"--iban", "123456789", "1"},           // nine-digit bank code
