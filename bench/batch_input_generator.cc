@@ -31,7 +31,8 @@ struct Account {
 
 std::string TenDigits(std::uint64_t value) {
   char text[16];
-  std::snprintf(text, sizeof text, "%010llu", static_cast<unsigned long long>(value % 10000000000ULL));
+  std::snprintf(text, sizeof text, "%010llu",
+                static_cast<unsigned long long>(value % 10000000000ULL));
   return text;
 }
 
@@ -67,8 +68,8 @@ std::string Padded(std::string text, std::size_t width) {
   return text;
 }
 
-std::string Record(const std::string& country, const std::string& bank,
-                   const std::string& account, std::size_t number, bool csv) {
+std::string Record(const std::string& country, const std::string& bank, const std::string& account,
+                   std::size_t number, bool csv) {
   const std::string user = "U" + std::to_string(number % 10000);
   const std::string reference = "Referenz " + std::to_string(number);
   if (csv) {
@@ -141,9 +142,10 @@ int main(int argc, char** argv) {
       country = "AT";
     }
     const std::string line = Record(country, bank, account, n, csv);
-    const bool written = gzip ? gzwrite(compressed, line.data(), static_cast<unsigned>(line.size())) ==
-                                    static_cast<int>(line.size())
-                              : std::fwrite(line.data(), 1, line.size(), plain) == line.size();
+    const bool written =
+        gzip ? gzwrite(compressed, line.data(), static_cast<unsigned>(line.size())) ==
+                   static_cast<int>(line.size())
+             : std::fwrite(line.data(), 1, line.size(), plain) == line.size();
     if (!written) {
       std::fprintf(stderr, "%s: write failed\n", operands[1].c_str());
       return 1;

@@ -111,8 +111,7 @@ void BM_ConvertAccount(benchmark::State& state) {
   talvenor::AccountResult result;
   std::size_t i = 0;
   for (auto _ : state) {
-    const talvenor::AccountRequest request{codes[i % codes.size()],
-                                           accounts[i % accounts.size()]};
+    const talvenor::AccountRequest request{codes[i % codes.size()], accounts[i % accounts.size()]};
     talvenor::ConvertAccount(BuiltinDirectory(), request, result);
     benchmark::DoNotOptimize(result.texts.iban.data());
     ++i;
@@ -126,8 +125,8 @@ void BM_ConvertSingle(benchmark::State& state) {
   const auto accounts = Accounts(4096);
   std::size_t i = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(talvenor::ConvertSingle(
-        BuiltinDirectory(), codes[i % codes.size()], accounts[i % accounts.size()], {}));
+    benchmark::DoNotOptimize(talvenor::ConvertSingle(BuiltinDirectory(), codes[i % codes.size()],
+                                                     accounts[i % accounts.size()], {}));
     ++i;
   }
   state.SetItemsProcessed(state.iterations());

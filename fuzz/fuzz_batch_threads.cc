@@ -96,8 +96,8 @@ struct Outcome {
   }
 };
 
-Outcome Run(std::string_view input, const talvenor::platform::PrivateProfile& formatIni,
-            int format, int files, const Failure& failure, const batch::RecordLoopOptions& loop) {
+Outcome Run(std::string_view input, const talvenor::platform::PrivateProfile& formatIni, int format,
+            int files, const Failure& failure, const batch::RecordLoopOptions& loop) {
   FailingSource source(input, failure.readFailsAfter);
   RecordingOutput output(files, failure);
   Outcome outcome;

@@ -54,7 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // boundaries move through the data as the fuzzer varies it.
   const std::size_t shift = size % 5;
   const std::size_t outputPieces[] = {1, 13, 4096, 2, 65537};
-  for (ByteSource* input : {static_cast<ByteSource*>(&plain), static_cast<ByteSource*>(&compressed)}) {
+  for (ByteSource* input :
+       {static_cast<ByteSource*>(&plain), static_cast<ByteSource*>(&compressed)}) {
     talvenor::batch::GzipSource source(*input);
     std::string streamed;
     std::vector<char> buffer(65537);

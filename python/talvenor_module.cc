@@ -53,10 +53,10 @@ talvenor::FileConversion ConvertFile(const talvenor::Library& lib, const std::st
 // numpy strings are read from their buffer, anything else item by item.
 struct Column {
   std::size_t size = 0;
-  std::size_t width = 0;     // characters per item (fixed width)
-  std::vector<char> fixed;   // size * width bytes, NUL-padded
+  std::size_t width = 0;           // characters per item (fixed width)
+  std::vector<char> fixed;         // size * width bytes, NUL-padded
   std::vector<std::string> texts;  // when not fixed width
-  py::object keep;           // the array read from, while reading
+  py::object keep;                 // the array read from, while reading
 
   std::string_view at(std::size_t i) const {
     if (!texts.empty()) return texts[i];
@@ -177,9 +177,9 @@ py::dict ConvertMany(const talvenor::Library& lib, const py::handle& bankCodes,
 }
 
 std::string Repr(const talvenor::Conversion& c) {
-  return "Conversion(iban='" + c.iban + "', bic='" + c.bic + "', result_code=" +
-         std::to_string(c.resultCode) + ", verdict='" + c.verdict + "', edition='" + c.edition +
-         "', expired=" + (c.expired ? "True" : "False") + ")";
+  return "Conversion(iban='" + c.iban + "', bic='" + c.bic +
+         "', result_code=" + std::to_string(c.resultCode) + ", verdict='" + c.verdict +
+         "', edition='" + c.edition + "', expired=" + (c.expired ? "True" : "False") + ")";
 }
 
 }  // namespace
@@ -290,8 +290,9 @@ PYBIND11_MODULE(talvenor, m) {
 
   m.def("editions", &talvenor::Editions,
         "Die bekannten Ausgaben (eingebaut, installiert, systemweit), nach Beginn geordnet.");
-  m.def("edition_in_force", [] { return DefaultLibrary().edition(); },
-        "Die heute geltende Ausgabe, mit der die Funktionen des Moduls rechnen.");
+  m.def(
+      "edition_in_force", [] { return DefaultLibrary().edition(); },
+      "Die heute geltende Ausgabe, mit der die Funktionen des Moduls rechnen.");
   m.def(
       "load_edition",
       [](const std::string& path, std::optional<std::string> validFrom) {

@@ -53,9 +53,9 @@ std::vector<EditionInfo> Editions();
 // A fast view of one conversion, for converting columns of accounts. The
 // texts point into the converter and hold until its next call.
 struct ConversionView {
-  bool found = false;           // the bank code is in the directory
-  int resultCode = 10;          // 10 when not found, else as Conversion
-  std::string_view iban;        // empty when no IBAN is formed
+  bool found = false;     // the bank code is in the directory
+  int resultCode = 10;    // 10 when not found, else as Conversion
+  std::string_view iban;  // empty when no IBAN is formed
   std::string_view bic;
   std::string_view bankName;
   std::string_view verdict;

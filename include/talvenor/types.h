@@ -37,17 +37,17 @@ enum class ConversionStatus {
 // One account converted: bank code and account to IBAN and BIC.
 struct Conversion : EditionUse {
   ConversionStatus status = ConversionStatus::kInvalidBankCode;
-  std::string message;         // German; set unless converted
-  std::string bankName;        // the entered bank code's bank
-  std::string iban;            // empty when no IBAN is formed
+  std::string message;   // German; set unless converted
+  std::string bankName;  // the entered bank code's bank
+  std::string iban;      // empty when no IBAN is formed
   std::string bic;
-  std::string verdict;         // German verdict on the account
-  int resultCode = 0;          // 0, 1, 11 to 15 or 50 (see the program's manual)
-  std::string deletionNotice;  // empty unless the bank code is to be deleted
-  std::string account;         // the account as the rules left it
-  int ruleNumber = 0;          // the IBAN rule that ran
-  std::string checkMethod;     // the check-digit method of the bank in force
-  bool notReleased = false;    // the bank has not released the procedure
+  std::string verdict;            // German verdict on the account
+  int resultCode = 0;             // 0, 1, 11 to 15 or 50 (see the program's manual)
+  std::string deletionNotice;     // empty unless the bank code is to be deleted
+  std::string account;            // the account as the rules left it
+  int ruleNumber = 0;             // the IBAN rule that ran
+  std::string checkMethod;        // the check-digit method of the bank in force
+  bool notReleased = false;       // the bank has not released the procedure
   bool accountUnchecked = false;  // the bank's method is not handled
 
   bool converted() const { return status == ConversionStatus::kConverted; }
@@ -91,7 +91,7 @@ struct Verification {
 // One file converted.
 struct FileConversion : EditionUse {
   bool succeeded = false;
-  std::string message;  // German: the files written, or why it failed
+  std::string message;               // German: the files written, or why it failed
   long long assumedRuleRecords = 0;  // converted under an assumed standard rule
   long long uncheckedRecords = 0;    // accounts whose method is not handled
 };

@@ -50,8 +50,8 @@ std::filesystem::path LicenceFile(const std::filesystem::path& programPath) {
 
 CAboutDlg::CAboutDlg(CQuorinApp& app, QWidget* parent) : QDialog(parent), app_(app) {
   productName_ = kApplicationTitle;
-  updateCheck_ = platform::UserSettings().GetInt(platform::kSettingsSection,
-                                                 platform::kSettingUpdate, 1);
+  updateCheck_ =
+      platform::UserSettings().GetInt(platform::kSettingsSection, platform::kSettingUpdate, 1);
 
   setObjectName("about_box");
   setWindowTitle(ToQt(AboutCaption(kAboutMenuText, productName_)));
@@ -94,7 +94,8 @@ QVBoxLayout* CAboutDlg::CreateTexts() {
       ToQt(ReplaceTrailingDate("Daten gültig bis: 03.03.2024", GermanDate(edition.validUntil))),
       this);
   validLabel->setObjectName("validUntil");
-  auto* editionLabel = new QLabel(ToQt("Bankleitzahlendatei: " + DescribeEdition(edition.source)), this);
+  auto* editionLabel =
+      new QLabel(ToQt("Bankleitzahlendatei: " + DescribeEdition(edition.source)), this);
   editionLabel->setObjectName("edition");
   editionLabel->setWordWrap(true);
   noUpdateBox_ = new QCheckBox("Online-Updateprüfung beim Starten deaktivieren", this);

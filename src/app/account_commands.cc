@@ -101,6 +101,7 @@ void PrintForPerson(const SingleConversionOutcome& o, std::string_view bankCode,
 }  // namespace
 
 nlohmann::json EditionJson(const BankDataEdition& edition, bool expired) {
+  // clang-format off
   nlohmann::json object = {
       {"validFrom", IsoDate(edition.source.validFrom)},
       {"validUntil", IsoDate(edition.validUntil)},
@@ -111,6 +112,7 @@ nlohmann::json EditionJson(const BankDataEdition& edition, bool expired) {
       {"rulesFrom", edition.rulesFrom ? nlohmann::json(IsoDate(*edition.rulesFrom))
                                       : nlohmann::json(nullptr)},
   };
+  // clang-format on
   return object;
 }
 
@@ -118,11 +120,11 @@ int RunIbanCommand(const Command& command, const BankDataEdition& edition, bool 
                    const std::filesystem::path& debugIni, std::ostream& out, std::ostream& err) {
   const std::string& bankCode = command.operands.at(0);
   const std::string& account = command.operands.at(1);
-  const SingleConversionOutcome o =
-      ConvertSingle(edition.directory, bankCode, account, debugIni);
+  const SingleConversionOutcome o = ConvertSingle(edition.directory, bankCode, account, debugIni);
   const std::string_view message = FailureMessage(o.status);
 
   if (command.json) {
+    // clang-format off
     const nlohmann::json object = {
         {"status", StatusName(o.status)}, {"bankName", o.bankName},
         {"deletionNotice", o.deletionNotice}, {"bic", o.bic},
@@ -138,6 +140,7 @@ int RunIbanCommand(const Command& command, const BankDataEdition& edition, bool 
         {"accountChecked", o.status == SingleConversionStatus::Converted && !o.accountUnchecked},
         {"edition", EditionJson(edition, expired)},
     };
+    // clang-format on
     out << object.dump(2) << "\n";
   } else if (o.status == SingleConversionStatus::Converted) {
     PrintForPerson(o, bankCode, edition, out);
@@ -153,12 +156,12 @@ int RunVerifyCommand(const Command& command, const BankDataEdition* edition, boo
   const std::string& account = command.operands.at(1);
   const std::string bankCode = command.operands.size() > 2 ? command.operands[2] : "";
   std::string adjusted;
-  const int result =
-      checkdigit::verifyAccountNumber(account, bankCode, checkdigit::CheckMethodCode(method), adjusted);
+  const int result = checkdigit::verifyAccountNumber(account, bankCode,
+                                                     checkdigit::CheckMethodCode(method), adjusted);
 
   if (command.json) {
     nlohmann::json object = {
-        {"method", method}, {"account", account}, {"bankCode", bankCode},
+        {"method", method}, {"account", account},          {"bankCode", bankCode},
         {"result", result}, {"adjustedAccount", adjusted},
     };
     if (edition != nullptr) object["edition"] = EditionJson(*edition, expired);

@@ -4,8 +4,8 @@
 #include <nlohmann/json.hpp>
 
 #include "core/edition_install.h"
-#include "platform/error_text.h"
 #include "platform/display_text.h"
+#include "platform/error_text.h"
 
 namespace talvenor::app {
 namespace {
@@ -50,7 +50,8 @@ std::string Row(const ListedEdition& e) {
   }
   row += OriginText(e.source.origin);
   if (e.hidden) row += ", verdeckt durch eine Ausgabe gleichen Datums";
-  if (!e.source.path.empty()) row += "  " + platform::EscapeControlCharacters(e.source.path.string());
+  if (!e.source.path.empty())
+    row += "  " + platform::EscapeControlCharacters(e.source.path.string());
   return row;
 }
 
@@ -65,7 +66,8 @@ int RunInstallBankData(const Command& command, const std::filesystem::path& fold
   request.folder = folder;
   request.today = today;
   const InstallResult result = InstallEdition(request, catalogue);
-  for (const std::string& warning : result.warnings) err << "talvenor: Warnung: " << warning << "\n";
+  for (const std::string& warning : result.warnings)
+    err << "talvenor: Warnung: " << warning << "\n";
   if (!result.installed) {
     err << "talvenor: " << result.message << "\n";
     return 2;
@@ -101,8 +103,7 @@ int RunListBankData(const Command& command, const EditionCatalogue& catalogue, D
     out << nlohmann::json{{"today", IsoDate(today)}, {"editions", list}}.dump(2) << "\n";
     return 0;
   }
-  out << "Bankleitzahlendateien (heute ist der " << GermanDate(today)
-      << "; * = in Kraft):\n"
+  out << "Bankleitzahlendateien (heute ist der " << GermanDate(today) << "; * = in Kraft):\n"
       << "  gültig ab   gültig bis  Breite    BLZ  Herkunft\n";
   for (const ListedEdition& e : listed) {
     out << Row(e) << "\n";

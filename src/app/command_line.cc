@@ -24,12 +24,14 @@ std::string CheckDigitsField(const std::string& what, const std::string& value,
 }
 
 std::string CheckMethodCodeOperand(const std::string& code) {
-  const bool wellFormed = code.size() == 2 &&
-                          ((code[0] >= '0' && code[0] <= '9') || (code[0] >= 'A' && code[0] <= 'Z')) &&
-                          code[1] >= '0' && code[1] <= '9';
+  const bool wellFormed =
+      code.size() == 2 &&
+      ((code[0] >= '0' && code[0] <= '9') || (code[0] >= 'A' && code[0] <= 'Z')) &&
+      code[1] >= '0' && code[1] <= '9';
   if (!wellFormed) {
     return "the method code is two characters, a digit or capital letter and a digit (e.g. 00, "
-           "A4, E0): \"" + code + "\"";
+           "A4, E0): \"" +
+           code + "\"";
   }
   // A code beyond the catalogue ("E5", "Z9") names no method to check with.
   if (checkdigit::MethodTableIndex(checkdigit::CheckMethodCode(code)) < 0) {
@@ -163,7 +165,8 @@ Command ParseCommandLine(const std::vector<std::string>& arguments) {
     return UsageError("--install-bank-data and --bank-data cannot be combined");
   }
   if (command.kind == CommandKind::kListBankData && command.bankDataFile) {
-    return UsageError("--list-bank-data lists the installed editions; --bank-data has no place there");
+    return UsageError(
+        "--list-bank-data lists the installed editions; --bank-data has no place there");
   }
   if (command.column && command.kind != CommandKind::kCheckIbanFile) {
     return UsageError("--column belongs to --check-iban-file");

@@ -76,10 +76,12 @@ std::string WhatCannotBeOpened() {
     return "the display \"" + platform::EscapeControlCharacters(display) + "\" cannot be opened";
   }
   if (!wayland.empty() && (platform.empty() || StartsWith(platform, "wayland"))) {
-    return "the Wayland display \"" + platform::EscapeControlCharacters(wayland) + "\" cannot be opened";
+    return "the Wayland display \"" + platform::EscapeControlCharacters(wayland) +
+           "\" cannot be opened";
   }
   if (!platform.empty()) {
-    return "the window system \"" + platform::EscapeControlCharacters(platform) + "\" cannot be started";
+    return "the window system \"" + platform::EscapeControlCharacters(platform) +
+           "\" cannot be started";
   }
   return "no display can be opened";
 }

@@ -37,8 +37,8 @@ CDlghaft::CDlghaft(QWidget* parent) : QDialog(parent) {
   document_->setMinimumSize(metrics.horizontalAdvance('x') * 75, metrics.lineSpacing() * 24);
 
   auto* buttons = new QDialogButtonBox(this);
-  QPushButton* acceptButton = buttons->addButton("Haftungsausschluss akzeptieren",
-                                                      QDialogButtonBox::AcceptRole);
+  QPushButton* acceptButton =
+      buttons->addButton("Haftungsausschluss akzeptieren", QDialogButtonBox::AcceptRole);
   QPushButton* quitButton = buttons->addButton("Applikation beenden", QDialogButtonBox::RejectRole);
   acceptButton->setObjectName("accept");
   quitButton->setObjectName("quit");

@@ -6,8 +6,8 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <charconv>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <system_error>
 
@@ -94,8 +94,7 @@ int CQuorinApp::InitInstance(const std::vector<std::string>& arguments,
 
   MycomandInfo commandInfo;
   commandInfo.ParseCommandLine(arguments);
-  if (const std::optional<int> refused =
-          RefusedStart(commandInfo, bankDataOpened, bankDataError)) {
+  if (const std::optional<int> refused = RefusedStart(commandInfo, bankDataOpened, bankDataError)) {
     return *refused;
   }
   if (!commandInfo.silent) {
@@ -123,8 +122,8 @@ int CQuorinApp::InitInstance(const std::vector<std::string>& arguments,
     return *ended;
   }
   if (batchMode) {
-    return RunBatchCommand(parameters[0], parameters[1], commandInfo.silent, Directory(),
-                           std::cerr, batchThreads_);
+    return RunBatchCommand(parameters[0], parameters[1], commandInfo.silent, Directory(), std::cerr,
+                           batchThreads_);
   }
   return RunInteractive(parameters);
 }
@@ -228,7 +227,8 @@ std::string CQuorinApp::CheckForUpdate(std::string& updateUrl) {
     return seams_.checkForUpdate(ConfiguredUpdateServer(), enabled, programVersion_, updateUrl,
                                  &prompt);
   }
-  return app::CheckForUpdate(ConfiguredUpdateServer(), enabled, programVersion_, updateUrl, &prompt);
+  return app::CheckForUpdate(ConfiguredUpdateServer(), enabled, programVersion_, updateUrl,
+                             &prompt);
 }
 
 bool CQuorinApp::OpenInBrowser(std::string_view address) {

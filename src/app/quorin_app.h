@@ -53,9 +53,9 @@ using UpdateCheckFunction = std::function<std::string(
 
 // Stand-ins for tests; the defaults are the real ones.
 struct AppSeams {
-  UserInterface* ui = nullptr;                        // null: QtUserInterface
-  std::optional<std::filesystem::path> programPath;   // null: platform::ProgramPath()
-  UpdateCheckFunction checkForUpdate;                 // empty: the online check
+  UserInterface* ui = nullptr;                       // null: QtUserInterface
+  std::optional<std::filesystem::path> programPath;  // null: platform::ProgramPath()
+  UpdateCheckFunction checkForUpdate;                // empty: the online check
 };
 
 class CQuorinApp {
@@ -71,8 +71,7 @@ class CQuorinApp {
   // names a bank-code file to use instead of the edition in force;
   // `threads` the threads a file conversion converts on (nothing: as many
   // as the machine runs at once).
-  int InitInstance(const std::vector<std::string>& arguments,
-                   const BankDataChoice& bankData = {},
+  int InitInstance(const std::vector<std::string>& arguments, const BankDataChoice& bankData = {},
                    std::optional<int> threads = std::nullopt);
   // The end: releases the window system and what start-up made.
   void ExitInstance();

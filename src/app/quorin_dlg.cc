@@ -89,8 +89,7 @@ void CQuorinDlg::CreateFields() {
   verdictLabel_ = new QLabel(this);
   // Room for the longest short bank name (27 characters) and the longest
   // verdict, so the dialog keeps its size from one conversion to the next.
-  const int infoWidth =
-      fontMetrics().horizontalAdvance("IBAN Ermittlung nicht zugelassen") + 8;
+  const int infoWidth = fontMetrics().horizontalAdvance("IBAN Ermittlung nicht zugelassen") + 8;
   bankNameLabel_->setMinimumWidth(infoWidth);
   verdictLabel_->setMinimumWidth(infoWidth);
   bicField_ = new QLineEdit(this);

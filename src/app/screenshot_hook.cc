@@ -131,9 +131,8 @@ class ModalWatcher : public QObject {
     const QRect inner = shown->geometry();
     const bool framed = frame.top() < inner.top() && frame.contains(inner) && frame == before;
     if (!framed && waited < 30 && QGuiApplication::platformName() == "xcb") {
-      QTimer::singleShot(100, this, [this, shown, waited, frame] {
-        PictureAndClose(shown, waited + 1, frame);
-      });
+      QTimer::singleShot(
+          100, this, [this, shown, waited, frame] { PictureAndClose(shown, waited + 1, frame); });
       return;
     }
     TakeScreenshot(shown, KindOf(shown));
@@ -179,9 +178,8 @@ void TakeScreenshot(QWidget* window, const QString& kind, const QRect& extra) {
     }
   }
   if (picture.width() <= 1 || picture.height() <= 1) picture = window->grab();
-  const QString name = QString("%1_%2_%3.png")
-                           .arg(++State().pictures, 2, 10, QChar('0'))
-                           .arg(State().step, kind);
+  const QString name =
+      QString("%1_%2_%3.png").arg(++State().pictures, 2, 10, QChar('0')).arg(State().step, kind);
   picture.save(QDir(Variable("TALVENOR_SCREENSHOT_DIR")).filePath(name));
 }
 

@@ -106,9 +106,11 @@ std::vector<Step> Tour::Steps() {
       {"browse", [this] { dialog_.OnBrowse(); }, {}},
       {"batch_done", [this] { ConvertFile(File("IBANHIN.csv", kRecord)); }, {}},
       {"batch_unknown_format",
-       [this] { ConvertFile(File("Liste.txt", "\tkeine Datensätze\n")); }, {}},
+       [this] { ConvertFile(File("Liste.txt", "\tkeine Datensätze\n")); },
+       {}},
       {"batch_malformed",
-       [this] { ConvertFile(File("Kurz.csv", QByteArray(kRecord) + "DE;;;;;37050198\n")); }, {}},
+       [this] { ConvertFile(File("Kurz.csv", QByteArray(kRecord) + "DE;;;;;37050198\n")); },
+       {}},
       {"batch_damaged_gzip", [this] { ConvertFile(File("IBANHIN.gz", DamagedGzip())); }, {}},
       {"settings", [this] { dialog_.OnSettings(); }, {}},
       {"settings_folder", [this] { OpenAside(new CSetting(app_.Ui(), &dialog_)); },
@@ -138,12 +140,13 @@ std::vector<Step> Tour::Steps() {
       {"iban_other_country", [this] { CheckIban("GB82 WEST 1234 5698 7654 32"); }, checkPicture},
       {"iban_no_iban", [this] { CheckIban("DE42-3705-0198-1901-3357-50"); }, checkPicture},
       // Last, because the install changes the editions the program knows.
-      {"bank_data_faulty", [this] { LoadBankData(File("blz_2026_06_08.txt", "kein Inhalt\r\n")); },
+      {"bank_data_faulty",
+       [this] { LoadBankData(File("blz_2026_06_08.txt", "kein Inhalt\r\n")); },
        {}},
-      {"bank_data_date", [this] { LoadBankData(File("blz-aktuell-txt-data.txt", BuiltinText())); },
+      {"bank_data_date",
+       [this] { LoadBankData(File("blz-aktuell-txt-data.txt", BuiltinText())); },
        {}},
-      {"bank_data_report", [this] { LoadBankData(File("blz_2026_06_08.txt", BuiltinText())); },
-       {}},
+      {"bank_data_report", [this] { LoadBankData(File("blz_2026_06_08.txt", BuiltinText())); }, {}},
   };
 }
 

@@ -75,9 +75,8 @@ std::string OperatingSystemName() {
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   const auto lower = [](char c) { return IsLetter(c) ? static_cast<char>(c | 0x20) : c; };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
-           return lower(x) == lower(y);
-         });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 // An http or https address with a host, free of blanks and control
@@ -112,7 +111,8 @@ UpdateServer ConfiguredUpdateServer() {
     // A malformed override is ignored rather than put into an address.
     if (std::optional<UpdateServer> parsed = ParseHostAndPort(text)) server = *parsed;
   }
-  if (const char* file = std::getenv("TALVENOR_UPDATE_CA"); file != nullptr) server.extraCaFile = file;
+  if (const char* file = std::getenv("TALVENOR_UPDATE_CA"); file != nullptr)
+    server.extraCaFile = file;
   return server;
 }
 

@@ -57,7 +57,9 @@ std::string TrustedCertificates(const std::string& extraCaFile) {
 }
 
 // Whole seconds, rounded up, at least one.
-long WholeSeconds(long milliseconds) { return milliseconds <= 1000 ? 1 : (milliseconds + 999) / 1000; }
+long WholeSeconds(long milliseconds) {
+  return milliseconds <= 1000 ? 1 : (milliseconds + 999) / 1000;
+}
 
 template <typename Value>
 bool Set(CURL* handle, CURLoption option, Value value) {
@@ -86,20 +88,16 @@ bool Configure(CURL* handle, const std::string& url, const std::string& userAgen
   // byte now and then is cut off by the overall bound.
   const long transferSeconds = WholeSeconds(timeouts.transferMs);
   const long overallMs = timeouts.connectMs + 2 * transferSeconds * 1000;
-  bool ok = Set(handle, CURLOPT_URL, url.c_str()) &&
-            OnlyHttps(handle) &&
+  bool ok = Set(handle, CURLOPT_URL, url.c_str()) && OnlyHttps(handle) &&
             Set(handle, CURLOPT_FOLLOWLOCATION, 1L) &&
-            Set(handle, CURLOPT_MAXREDIRS, kMaxRedirects) &&
-            Set(handle, CURLOPT_HTTPGET, 1L) &&
+            Set(handle, CURLOPT_MAXREDIRS, kMaxRedirects) && Set(handle, CURLOPT_HTTPGET, 1L) &&
             Set(handle, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1)) &&
             Set(handle, CURLOPT_USERAGENT, userAgent.c_str()) &&
-            Set(handle, CURLOPT_HTTPHEADER, headers.get()) &&
-            Set(handle, CURLOPT_NOSIGNAL, 1L) &&
+            Set(handle, CURLOPT_HTTPHEADER, headers.get()) && Set(handle, CURLOPT_NOSIGNAL, 1L) &&
             Set(handle, CURLOPT_CONNECTTIMEOUT_MS, timeouts.connectMs) &&
             Set(handle, CURLOPT_LOW_SPEED_LIMIT, 1L) &&
             Set(handle, CURLOPT_LOW_SPEED_TIME, transferSeconds) &&
-            Set(handle, CURLOPT_TIMEOUT_MS, overallMs) &&
-            Set(handle, CURLOPT_SSL_VERIFYPEER, 1L) &&
+            Set(handle, CURLOPT_TIMEOUT_MS, overallMs) && Set(handle, CURLOPT_SSL_VERIFYPEER, 1L) &&
             Set(handle, CURLOPT_SSL_VERIFYHOST, 2L) &&
             Set(handle, CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_ANY)) &&
             Set(handle, CURLOPT_WRITEFUNCTION, &CollectBody) &&

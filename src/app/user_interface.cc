@@ -2,19 +2,19 @@
 
 #include <QApplication>
 #include <QDateEdit>
-#include <QFontDatabase>
-#include <QPlainTextEdit>
-#include <QScreen>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -84,10 +84,11 @@ std::optional<std::string> QtUserInterface::AskOpenFile() {
 }
 
 std::optional<std::string> QtUserInterface::AskSaveFile(const std::string& initialFolder) {
-  const QString start =
-      initialFolder.empty() ? QString("IBANRUECK") : QDir(ToQt(initialFolder)).filePath("IBANRUECK");
+  const QString start = initialFolder.empty() ? QString("IBANRUECK")
+                                              : QDir(ToQt(initialFolder)).filePath("IBANRUECK");
   // Qt asks before an existing file is replaced unless told otherwise.
-  return Chosen(QFileDialog::getSaveFileName(Owner(), "Speichern unter", start, "Alle Dateien (*)"));
+  return Chosen(
+      QFileDialog::getSaveFileName(Owner(), "Speichern unter", start, "Alle Dateien (*)"));
 }
 
 std::optional<std::string> QtUserInterface::AskFolder(const std::string& title,
@@ -122,7 +123,8 @@ std::optional<Date> QtUserInterface::AskDate(const std::string& question, Date p
   layout->addWidget(buttons);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QDate chosen = field->date();
-  return Date{std::chrono::year{chosen.year()}, std::chrono::month{static_cast<unsigned>(chosen.month())},
+  return Date{std::chrono::year{chosen.year()},
+              std::chrono::month{static_cast<unsigned>(chosen.month())},
               std::chrono::day{static_cast<unsigned>(chosen.day())}};
 }
 
@@ -139,7 +141,8 @@ void QtUserInterface::ShowReport(const std::string& title, const std::string& te
   // but never wider than the screen.
   qsizetype longest = 40;
   for (const QString& line : ToQt(text).split('\n')) longest = std::max(longest, line.size());
-  int width = view->fontMetrics().horizontalAdvance('W') * static_cast<int>(std::min<qsizetype>(longest, 110) + 3);
+  int width = view->fontMetrics().horizontalAdvance('W') *
+              static_cast<int>(std::min<qsizetype>(longest, 110) + 3);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     width = std::min(width, screen->availableGeometry().width() * 9 / 10);
   }

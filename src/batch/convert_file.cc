@@ -135,8 +135,7 @@ BatchOptions DefaultBatchOptions(const BankDirectory& directory) {
   options.directory = &directory;
   if (const auto folder = platform::ProgramFolder()) options.formatIni = *folder / "FORMAT.INI";
   const platform::UserSettings settings;
-  options.group =
-      settings.GetInt(platform::kSettingsSection, platform::kSettingGroup, 0) != 0;
+  options.group = settings.GetInt(platform::kSettingsSection, platform::kSettingGroup, 0) != 0;
   options.initialFolder =
       settings.GetString(platform::kSettingsSection, platform::kSettingPath, "");
   options.threads = DefaultRecordThreads();

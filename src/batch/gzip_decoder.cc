@@ -73,8 +73,7 @@ bool GzipDecoder::EndOfSource() {
 
 // Refills the window once it is empty; false when the source has no more.
 bool GzipDecoder::Refill() {
-  const std::size_t count =
-      compressed_.Read(reinterpret_cast<char*>(window_.get()), kWindowSize);
+  const std::size_t count = compressed_.Read(reinterpret_cast<char*>(window_.get()), kWindowSize);
   stream_.next_in = window_.get();
   stream_.avail_in = static_cast<uInt>(count);
   return count > 0 || EndOfSource();

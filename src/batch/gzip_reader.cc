@@ -19,8 +19,17 @@ constexpr std::size_t kMaxLength = INT_MAX - 1;
 bool IsLetter(unsigned char c) {
   if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) return true;
   switch (c) {
-    case 0x83: case 0x8A: case 0x8C: case 0x8E: case 0x9A: case 0x9C: case 0x9E: case 0x9F:
-    case 0xAA: case 0xB5: case 0xBA:
+    case 0x83:
+    case 0x8A:
+    case 0x8C:
+    case 0x8E:
+    case 0x9A:
+    case 0x9C:
+    case 0x9E:
+    case 0x9F:
+    case 0xAA:
+    case 0xB5:
+    case 0xBA:
       return true;
     default:
       return c >= 0xC0 && c != 0xD7 && c != 0xF7;

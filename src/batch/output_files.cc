@@ -130,8 +130,7 @@ std::string GroupBase(std::string_view outputPath) {
   return std::string(outputPath.substr(0, SplitPoint(outputPath)));
 }
 
-OutputFiles::OutputFiles(std::vector<std::string> names, const FileCalls& calls)
-    : calls_(calls) {
+OutputFiles::OutputFiles(std::vector<std::string> names, const FileCalls& calls) : calls_(calls) {
   files_.resize(names.size());
   for (std::size_t i = 0; i < names.size(); ++i) files_[i].name = std::move(names[i]);
 }

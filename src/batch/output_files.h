@@ -48,8 +48,7 @@ std::string GroupBase(std::string_view outputPath);
 class OutputFiles final : public RecordOutput {
  public:
   // REQUIRES: `names` is not empty.
-  explicit OutputFiles(std::vector<std::string> names,
-                       const FileCalls& calls = SystemFileCalls());
+  explicit OutputFiles(std::vector<std::string> names, const FileCalls& calls = SystemFileCalls());
   ~OutputFiles();  // discards whatever was not committed
   OutputFiles(const OutputFiles&) = delete;
   OutputFiles& operator=(const OutputFiles&) = delete;
@@ -80,10 +79,10 @@ class OutputFiles final : public RecordOutput {
 
  private:
   struct File {
-    std::string name;           // the output name, as given
-    std::string target;         // the file it reaches (through links)
+    std::string name;    // the output name, as given
+    std::string target;  // the file it reaches (through links)
     std::string temporaryName;
-    int slot = -1;              // see RegisterTemporaryFile
+    int slot = -1;  // see RegisterTemporaryFile
     int descriptor = -1;
     long records = 0;
     std::unique_ptr<char[]> buffer;

@@ -64,7 +64,8 @@ RecordConverter::RecordConverter(const RecordLayout& layout, const BankDirectory
     offset += static_cast<std::size_t>(field.length);
   }
   const auto fits = [&layout](int field, std::size_t width) {
-    return field < 0 || static_cast<std::size_t>(layout.fields[static_cast<std::size_t>(field)].length) == width;
+    return field < 0 ||
+           static_cast<std::size_t>(layout.fields[static_cast<std::size_t>(field)].length) == width;
   };
   inPlace_ = !separated_ && fits(bicField_, kBicWidth) && fits(ibanField_, kIbanWidth) &&
              fits(resultField_, 2);
@@ -151,8 +152,9 @@ bool RecordConverter::SplitSeparated(std::string_view line) {
   if (tokens_.size() < fields && tokens_.size() > needed) tokens_.resize(fields);
   if (tokens_.size() < fields) return false;
   const auto tooLong = [this](int position) {
-    return position >= 0 && Token(position).size() >
-                                static_cast<std::size_t>(layout_.fields[static_cast<std::size_t>(position)].length);
+    return position >= 0 &&
+           Token(position).size() >
+               static_cast<std::size_t>(layout_.fields[static_cast<std::size_t>(position)].length);
   };
   return !tooLong(layout_.bankCodePosition) && !tooLong(layout_.accountPosition) &&
          !tooLong(oldIbanField_);
@@ -241,7 +243,8 @@ void RecordConverter::BuildFixedInPlace(std::string_view line) {
     std::memset(bic + size, ' ', kBicWidth - size);
   }
   if (ibanField_ >= 0 && writesNumbers_) {
-    const std::string_view iban = result_.texts.iban.empty() ? kBlankIban : std::string_view(result_.texts.iban);
+    const std::string_view iban =
+        result_.texts.iban.empty() ? kBlankIban : std::string_view(result_.texts.iban);
     std::memcpy(output_.data() + FieldOffset(ibanField_), iban.data(), kIbanWidth);
   }
   if (resultField_ >= 0) {

@@ -55,9 +55,7 @@ class RecordConverter {
  private:
   // The token and the fixed-line offset of a field position of the layout.
   // REQUIRES: 0 <= position < the number of tokens (offsets: of fields).
-  std::string_view Token(int position) const {
-    return tokens_[static_cast<std::size_t>(position)];
-  }
+  std::string_view Token(int position) const { return tokens_[static_cast<std::size_t>(position)]; }
   std::size_t FieldOffset(int position) const {
     return fieldOffsets_[static_cast<std::size_t>(position)];
   }
@@ -109,9 +107,9 @@ class RecordConverter {
   int group_ = 0;
   std::size_t assumedRuleRecords_ = 0;
   std::size_t uncheckedRecords_ = 0;
-  std::string output_;       // grows to the longest line seen, never shrinks
+  std::string output_;  // grows to the longest line seen, never shrinks
   std::size_t outputSize_ = 0;
-  char* cursor_ = nullptr;   // write position while building
+  char* cursor_ = nullptr;  // write position while building
 };
 
 }  // namespace talvenor::batch

@@ -16,6 +16,7 @@ struct DefaultField {
 };
 
 // The built-in layout: field r plays role r. 145 characters in all.
+// clang-format off
 constexpr std::array<DefaultField, kRoleCount> kDefaultFields{{
     {"LKZ", 2, 1},
     {"USER", 5, 1},
@@ -30,6 +31,7 @@ constexpr std::array<DefaultField, kRoleCount> kDefaultFields{{
     {"FREI2", 20, 1},
     {"ERGEB", 2, 0},
 }};
+// clang-format on
 constexpr int kDefaultBankCodePosition = kRoleOldBankCode - 1;
 constexpr int kDefaultAccountPosition = kRoleOldAccount - 1;
 
@@ -120,8 +122,7 @@ int LoadCustomLayout(RecordLayout& layout, const platform::PrivateProfile& forma
     FieldInfo field;
     field.index = i - 1;
     int role = 0;
-    const std::string description =
-        formatIni.GetString("FIELDS", "FIELD" + std::to_string(i), "");
+    const std::string description = formatIni.GetString("FIELDS", "FIELD" + std::to_string(i), "");
     if (!ParseFieldDescription(description, field, role)) return kLayoutInsufficient;
     if (role != 0) layout.roles[static_cast<std::size_t>(role - 1)] = i - 1;
 

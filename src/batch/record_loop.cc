@@ -15,8 +15,8 @@ namespace {
 
 // The loop on the calling thread alone: read a line, convert it, write it.
 int ConvertOnThisThread(ByteSource& input, const RecordLayout& layout,
-                        const BankDirectory& directory, RecordOutput& output,
-                        std::string& message, RecordNotes& notes) {
+                        const BankDirectory& directory, RecordOutput& output, std::string& message,
+                        RecordNotes& notes) {
   RecordConverter converter(layout, directory, output.fileCount());
   LineReader lines(input);
   for (;;) {
@@ -45,12 +45,14 @@ std::string RecordNotesText(const RecordNotes& notes) {
   std::string text;
   if (notes.assumedRule > 0) {
     text += "\n\n" + std::to_string(notes.assumedRule) +
-            (notes.assumedRule == 1 ? " Datensatz hat eine Bankleitzahl" : " Datensätze haben Bankleitzahlen") +
+            (notes.assumedRule == 1 ? " Datensatz hat eine Bankleitzahl"
+                                    : " Datensätze haben Bankleitzahlen") +
             " ohne bekannte IBAN-Regel; umgerechnet wurde nach der Standardregel.";
   }
   if (notes.unchecked > 0) {
     text += "\n\n" + std::to_string(notes.unchecked) +
-            (notes.unchecked == 1 ? " Datensatz gehört zu einer Bank" : " Datensätze gehören zu Banken") +
+            (notes.unchecked == 1 ? " Datensatz gehört zu einer Bank"
+                                  : " Datensätze gehören zu Banken") +
             ", deren Prüfzifferberechnungsmethode Talvenor nicht unterstützt; diese Kontonummern "
             "wurden nicht geprüft.";
   }

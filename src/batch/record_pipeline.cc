@@ -55,9 +55,9 @@ struct Chunk {
   // and more may follow; otherwise reading ended there.
   LineReader::Next after = LineReader::Next::kLine;
   // Filled by a worker.
-  std::string output;            // the output lines back to back
-  std::vector<Record> records;   // one per converted line, in order
-  bool refused = false;          // the line behind the converted ones does not fit the layout
+  std::string output;           // the output lines back to back
+  std::vector<Record> records;  // one per converted line, in order
+  bool refused = false;         // the line behind the converted ones does not fit the layout
 };
 
 class Pipeline {
@@ -111,8 +111,8 @@ class Pipeline {
   std::condition_variable chunkConverted_;  // for the writer
   std::vector<std::unique_ptr<Chunk>> chunks_;
   std::vector<Chunk*> free_;
-  std::deque<Chunk*> read_;         // waiting for a worker, in input order
-  std::vector<Chunk*> converted_;   // converted and not yet written, at sequence % size
+  std::deque<Chunk*> read_;                   // waiting for a worker, in input order
+  std::vector<Chunk*> converted_;             // converted and not yet written, at sequence % size
   std::uint64_t lastSequence_ = kNoSequence;  // no chunk behind it is written
   bool stopping_ = false;
   std::exception_ptr failure_;
@@ -135,8 +135,8 @@ Pipeline::Pipeline(ByteSource& input, const RecordLayout& layout, const BankDire
   chunkBytes_ = options.chunkBytes != 0
                     ? options.chunkBytes
                     : std::clamp(kChunksBudget / slots, kSmallestChunk, kLargestChunk);
-  chunkRecords_ = options.chunkRecords != 0 ? options.chunkRecords
-                                            : std::numeric_limits<std::size_t>::max();
+  chunkRecords_ =
+      options.chunkRecords != 0 ? options.chunkRecords : std::numeric_limits<std::size_t>::max();
   recordExtra_ = 3 * (layout.fields.size() + 1) + kRecordOverhead;
   for (std::size_t i = 0; i < slots; ++i) {
     chunks_.push_back(std::make_unique<Chunk>());
@@ -370,8 +370,8 @@ void Pipeline::StopAndJoin() {
 
 std::optional<int> ConvertRecordsOnThreads(ByteSource& input, const RecordLayout& layout,
                                            const BankDirectory& directory, RecordOutput& output,
-                                           const RecordLoopOptions& options,
-                                           std::string& message, RecordNotes& notes) {
+                                           const RecordLoopOptions& options, std::string& message,
+                                           RecordNotes& notes) {
   Pipeline pipeline(input, layout, directory, output, options);
   return pipeline.Run(message, notes);
 }

@@ -31,8 +31,8 @@ namespace talvenor::batch {
 // REQUIRES: LayoutIsAddressable(layout).
 std::optional<int> ConvertRecordsOnThreads(ByteSource& input, const RecordLayout& layout,
                                            const BankDirectory& directory, RecordOutput& output,
-                                           const RecordLoopOptions& options,
-                                           std::string& message, RecordNotes& notes);
+                                           const RecordLoopOptions& options, std::string& message,
+                                           RecordNotes& notes);
 
 }  // namespace talvenor::batch
 

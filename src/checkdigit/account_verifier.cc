@@ -33,8 +33,8 @@ bool HasValueAboveZero(std::string_view account) {
 
 }  // namespace
 
-int verifyAccountNumber(std::string_view accountText, std::string_view bankCodeText,
-                        int methodCode, std::string& adjustedAccount) {
+int verifyAccountNumber(std::string_view accountText, std::string_view bankCodeText, int methodCode,
+                        std::string& adjustedAccount) {
   return verifyAccountNumber(accountText, platform::ParseLeadingLong(bankCodeText), methodCode,
                              adjustedAccount);
 }
@@ -42,8 +42,9 @@ int verifyAccountNumber(std::string_view accountText, std::string_view bankCodeT
 int verifyAccountNumber(std::string_view accountText, long bankCode, int methodCode,
                         std::string& adjustedAccount) {
   const std::size_t firstNonZero = accountText.find_first_not_of('0');
-  const std::string_view significant =
-      firstNonZero == std::string_view::npos ? std::string_view{} : accountText.substr(firstNonZero);
+  const std::string_view significant = firstNonZero == std::string_view::npos
+                                           ? std::string_view{}
+                                           : accountText.substr(firstNonZero);
   if (!HasValueAboveZero(significant)) return -1;
   if (methodCode < 0) return 1;
   // The method reads the account and may rewrite it; the caller's text is

@@ -20,8 +20,8 @@ namespace talvenor::checkdigit {
 // method; `adjustedAccount` untouched), otherwise the result of verifyAccount
 // on the account without leading zeros, which is then written to
 // `adjustedAccount` as the method left it. Non-zero means the account passes.
-int verifyAccountNumber(std::string_view accountText, std::string_view bankCodeText,
-                        int methodCode, std::string& adjustedAccount);
+int verifyAccountNumber(std::string_view accountText, std::string_view bankCodeText, int methodCode,
+                        std::string& adjustedAccount);
 // The same with the bank code as a number.
 int verifyAccountNumber(std::string_view accountText, long bankCode, int methodCode,
                         std::string& adjustedAccount);

@@ -28,7 +28,7 @@ struct MethodAccount {
   int Digit(int position) const { return DigitValue(At(position)); }
   std::string_view Span(int first, int last) const {
     return std::string_view(padded).substr(static_cast<std::size_t>(first - 1),
-                                          static_cast<std::size_t>(last - first + 1));
+                                           static_cast<std::size_t>(last - first + 1));
   }
   std::string_view Body() const { return Span(1, 9); }
   bool StartsWith(std::string_view prefix) const {

@@ -11,9 +11,9 @@ using MethodTable = std::array<MethodRule, kHandledMethodCount>;
 
 MethodTable BuildTable() {
   MethodTable table{};
-  for (auto group : {SingleRuleMethods(), ChainedMethods(), ConditionalMethods(),
-                     VariantChainMethods(), BankCodeMethods(), RewritingMethods(),
-                     PrefixedMethods()}) {
+  for (auto group :
+       {SingleRuleMethods(), ChainedMethods(), ConditionalMethods(), VariantChainMethods(),
+        BankCodeMethods(), RewritingMethods(), PrefixedMethods()}) {
     for (const MethodEntry& entry : group) {
       const int index = MethodTableIndex(entry.code);
       if (index >= 0) table[static_cast<std::size_t>(index)] = entry.rule;
@@ -30,7 +30,8 @@ const MethodTable kTable = BuildTable();
 }  // namespace
 
 std::string MethodCodeText(int index) {
-  if (index < 100) return {static_cast<char>('0' + index / 10), static_cast<char>('0' + index % 10)};
+  if (index < 100)
+    return {static_cast<char>('0' + index / 10), static_cast<char>('0' + index % 10)};
   const int letterIndex = (index - 100) / 10;
   return {static_cast<char>('A' + letterIndex), static_cast<char>('0' + (index - 100) % 10)};
 }

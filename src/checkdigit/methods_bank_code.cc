@@ -4,8 +4,8 @@
 // digits) to decide which sub-account checks apply. "52", "53", "B6" and
 // "C0" fold digits 5-8 of the bank code into the place-table check.
 #include "checkdigit/method_catalogue.h"
-#include "checkdigit/shared_rules.h"
 #include "checkdigit/primitives.h"
+#include "checkdigit/shared_rules.h"
 
 namespace talvenor::checkdigit {
 

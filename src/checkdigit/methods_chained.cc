@@ -20,8 +20,7 @@ bool Method49(MethodAccount& account) {
 // "98": modulus 10 over positions 3-9 (positions 1 and 2 weigh 0), else "32".
 constexpr int kWeights98[] = {3, 1, 7, 3, 1, 7, 3, 0, 0};
 bool Method98(MethodAccount& account) {
-  return weightedMod10(account.Body(), account.check, kWeights98, 0) ||
-         RunMethod("32", account);
+  return weightedMod10(account.Body(), account.check, kWeights98, 0) || RunMethod("32", account);
 }
 
 // "A2": "00", else "04".
@@ -96,6 +95,7 @@ bool MethodE4(MethodAccount& account) {
   return RunMethod("02", account) || RunMethod("00", account);
 }
 
+// clang-format off
 constexpr MethodEntry kEntries[] = {
     {CheckMethodCode("49"), &Method49}, {CheckMethodCode("98"), &Method98},
     {CheckMethodCode("A2"), &MethodA2}, {CheckMethodCode("A3"), &MethodA3},
@@ -106,6 +106,7 @@ constexpr MethodEntry kEntries[] = {
     {CheckMethodCode("D9"), &MethodD9}, {CheckMethodCode("E3"), &MethodE3},
     {CheckMethodCode("E4"), &MethodE4},
 };
+// clang-format on
 
 }  // namespace
 

@@ -11,8 +11,8 @@
 #include <string_view>
 
 #include "checkdigit/method_catalogue.h"
-#include "checkdigit/shared_rules.h"
 #include "checkdigit/primitives.h"
+#include "checkdigit/shared_rules.h"
 #include "platform/clock.h"
 
 namespace talvenor::checkdigit {
@@ -86,8 +86,8 @@ bool Method45(MethodAccount& account) {
 // The account classes of "57", chosen by positions 1-2 (p).
 bool Method57(MethodAccount& account) {
   static constexpr int kWeightsFromLeft[] = {1, 2, 1, 2, 1, 2, 1, 2, 1};
-  static constexpr int kLeftCheckedClasses[] = {51, 55, 61, 64, 65, 66, 70, 73, 74, 75, 76,
-                                                77, 78, 79, 80, 81, 82, 88, 94, 95};
+  static constexpr int kLeftCheckedClasses[] = {51, 55, 61, 64, 65, 66, 70, 73, 74, 75,
+                                                76, 77, 78, 79, 80, 81, 82, 88, 94, 95};
   if (account.StartsWith("777777") || account.StartsWith("888888")) return true;
   const int p = Number(account, 1, 2);
   if (p == 0) return false;
@@ -186,8 +186,7 @@ bool Method69(MethodAccount& account) {
 bool Method70(MethodAccount& account) {
   static constexpr int kWeights[] = {2, 3, 4, 5, 6, 7, 2, 3, 4};
   const bool shortForm = account.At(4) == '5' || account.Span(4, 5) == "69";
-  return weightedMod11(shortForm ? account.Span(4, 9) : account.Body(), account.check,
-                       kWeights, 1);
+  return weightedMod11(shortForm ? account.Span(4, 9) : account.Body(), account.check, kWeights, 1);
 }
 
 // Left-weighted modulus 11 over positions 2-7, a remainder 10 expects 1; ten
@@ -284,12 +283,14 @@ struct AccountRange {
   std::string_view low;
   std::string_view high;
 };
+// clang-format off
 constexpr AccountRange kExemptBoth[] = {
     {"0000000001", "0001999999"},
     {"0009000000", "0025999999"},
     {"0396000000", "0499999999"},
     {"0700000000", "0799999999"},
 };
+// clang-format on
 
 bool InAnyRange(const MethodAccount& account, std::span<const AccountRange> ranges) {
   for (const AccountRange& range : ranges) {
@@ -498,6 +499,7 @@ bool MethodD8(MethodAccount& account) {
   return lead >= 1 && lead <= 9;
 }
 
+// clang-format off
 constexpr MethodEntry kEntries[] = {
     {CheckMethodCode("08"), &Method08}, {CheckMethodCode("23"), &Method23},
     {CheckMethodCode("24"), &Method24}, {CheckMethodCode("27"), &Method27},
@@ -525,6 +527,7 @@ constexpr MethodEntry kEntries[] = {
     {CheckMethodCode("D0"), &MethodD0}, {CheckMethodCode("D2"), &MethodD2},
     {CheckMethodCode("D5"), &MethodD5}, {CheckMethodCode("D8"), &MethodD8},
 };
+// clang-format on
 
 }  // namespace
 

@@ -45,12 +45,14 @@ bool MethodE2(MethodAccount& account) {
   return account.Digit(1) <= 5 && PrefixedCheck("438320", account.Body(), account.check);
 }
 
+// clang-format off
 constexpr MethodEntry kEntries[] = {
     {CheckMethodCode("C6"), &MethodC6},
     {CheckMethodCode("D1"), &MethodD1},
     {CheckMethodCode("D4"), &MethodD4},
     {CheckMethodCode("E2"), &MethodE2},
 };
+// clang-format on
 
 }  // namespace
 

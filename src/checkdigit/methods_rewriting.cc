@@ -10,8 +10,8 @@
 #include <string_view>
 
 #include "checkdigit/method_catalogue.h"
-#include "checkdigit/shared_rules.h"
 #include "checkdigit/primitives.h"
+#include "checkdigit/shared_rules.h"
 
 namespace talvenor::checkdigit {
 

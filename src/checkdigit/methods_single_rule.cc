@@ -43,16 +43,16 @@ constexpr int kWeights55[] = {2, 3, 4, 5, 6, 7, 8, 7, 8};
 
 // The computation a table row applies to its weighted positions.
 enum class Computation {
-  kMod10,                  // weightedMod10; mode is the crossMode
-  kMod11,                  // weightedMod11; mode is the tenRule
-  kCrossSumReduced,        // crossSumMod10Reduced
-  kUnitsMod10,             // unitsMod10
-  kLeftMod10,              // leftWeightedMod10; mode is the crossMode
-  kAlternatingLeftMod11,   // alternatingLeftMod11
-  kMod11Direct,            // mod11Direct
-  kMod11DirectLastDigit,   // mod11DirectLastDigit
-  kMod11Remainder0or1Nine, // mod11Remainder0or1Nine
-  kTransformedMod10,       // transformedMod10 (no weight list)
+  kMod10,                   // weightedMod10; mode is the crossMode
+  kMod11,                   // weightedMod11; mode is the tenRule
+  kCrossSumReduced,         // crossSumMod10Reduced
+  kUnitsMod10,              // unitsMod10
+  kLeftMod10,               // leftWeightedMod10; mode is the crossMode
+  kAlternatingLeftMod11,    // alternatingLeftMod11
+  kMod11Direct,             // mod11Direct
+  kMod11DirectLastDigit,    // mod11DirectLastDigit
+  kMod11Remainder0or1Nine,  // mod11Remainder0or1Nine
+  kTransformedMod10,        // transformedMod10 (no weight list)
 };
 
 struct FixedRule {
@@ -62,13 +62,14 @@ struct FixedRule {
   int checkAt;      // position of the check digit
   Weights weights;  // empty for kTransformedMod10
   Computation computation;
-  int mode = 0;     // crossMode (modulus 10) or tenRule (modulus 11)
-  int addend = 0;   // added to the modulus-10 sum
+  int mode = 0;    // crossMode (modulus 10) or tenRule (modulus 11)
+  int addend = 0;  // added to the modulus-10 sum
 };
 
 using enum Computation;
 
 // One row per method, in code order.
+// clang-format off
 constexpr FixedRule kFixedRules[] = {
     // code, weighed positions from and to, check position, weights, computation,
     // mode, addend
@@ -121,6 +122,7 @@ constexpr FixedRule kFixedRules[] = {
     {"D7", 1, 9, 10, kAlternating21,      kMod10,                  -1},
     {"E0", 1, 9, 10, kAlternating21,      kMod10,                  1,  7},
 };
+// clang-format on
 
 // The check digit at `position`; position 10 is the one the dispatcher
 // prepared.
@@ -223,12 +225,14 @@ bool MethodE1(MethodAccount& account) {
   return charCodeMod11(account.Body(), account.check, kWeightsE1);
 }
 
+// clang-format off
 constexpr MethodEntry kIrregularEntries[] = {
     {CheckMethodCode("09"), &Method09}, {CheckMethodCode("25"), &Method25},
     {CheckMethodCode("67"), &Method67}, {CheckMethodCode("72"), &Method72},
     {CheckMethodCode("77"), &Method77}, {CheckMethodCode("97"), &Method97},
     {CheckMethodCode("E1"), &MethodE1},
 };
+// clang-format on
 
 // The table rows as entries, followed by the irregular methods.
 template <std::size_t... kRows>

@@ -10,8 +10,8 @@
 #include <span>
 
 #include "checkdigit/method_catalogue.h"
-#include "checkdigit/shared_rules.h"
 #include "checkdigit/primitives.h"
+#include "checkdigit/shared_rules.h"
 #include "platform/clock.h"
 
 namespace talvenor::checkdigit {
@@ -19,12 +19,12 @@ namespace {
 
 // The computation a variant applies to its span.
 enum class Rule {
-  kMod11,          // weightedMod11, tenRule 1
-  kMod7,           // weightedMod7, plain products
-  kMod7Cross,      // weightedMod7, cross sums of the products
-  kMod9,           // weightedMod9
-  kMod10,          // weightedMod10, plain products
-  kMod10Cross,     // weightedMod10, cross sums of the products
+  kMod11,            // weightedMod11, tenRule 1
+  kMod7,             // weightedMod7, plain products
+  kMod7Cross,        // weightedMod7, cross sums of the products
+  kMod9,             // weightedMod9
+  kMod10,            // weightedMod10, plain products
+  kMod10Cross,       // weightedMod10, cross sums of the products
   kHighCheckPasses,  // no computation: a check digit of 7, 8 or 9 passes
 };
 
@@ -63,8 +63,7 @@ bool VariantPasses(const Variant& v, const MethodAccount& account) {
 }
 
 bool AnyVariantPasses(std::span<const Variant> variants, const MethodAccount& account) {
-  return std::ranges::any_of(
-      variants, [&](const Variant& v) { return VariantPasses(v, account); });
+  return std::ranges::any_of(variants, [&](const Variant& v) { return VariantPasses(v, account); });
 }
 
 // Positions 3-9 with modulus 11: the whole rule of "83"/"85" for "99" at
@@ -73,15 +72,13 @@ constexpr Variant kThreeToNine[] = {{3, 9, kRising, Rule::kMod11}};
 
 // thirdDigitNineRule for a "9" at position 3, otherwise the method's own list.
 bool NineRuleOr(std::span<const Variant> otherwise, const MethodAccount& account) {
-  return account.At(3) == '9' ? thirdDigitNineRule(account)
-                              : AnyVariantPasses(otherwise, account);
+  return account.At(3) == '9' ? thirdDigitNineRule(account) : AnyVariantPasses(otherwise, account);
 }
 
 // Positions 3-9 alone for "99" at positions 3-4, otherwise the method's list.
 bool NinetyNineRuleOr(std::span<const Variant> otherwise, const MethodAccount& account) {
-  return AnyVariantPasses(account.Span(3, 4) == "99" ? std::span<const Variant>(kThreeToNine)
-                                                      : otherwise,
-                          account);
+  return AnyVariantPasses(
+      account.Span(3, 4) == "99" ? std::span<const Variant>(kThreeToNine) : otherwise, account);
 }
 
 // A check digit of 7, 8 or 9 can never pass modulus 7 (expected 0 to 6) nor
@@ -89,12 +86,14 @@ bool NinetyNineRuleOr(std::span<const Variant> otherwise, const MethodAccount& a
 // fail such digits before those variants need no entry of their own.
 
 // "51": two modulus-11 spans, a modulus-10 span, then modulus 7.
+// clang-format off
 constexpr Variant k51[] = {
     {4, 9, kRising, Rule::kMod11},
     {5, 9, kRising, Rule::kMod11},
     {4, 9, kAlternating, Rule::kMod10Cross},
     {5, 9, kRising, Rule::kMod7},
 };
+// clang-format on
 bool Method51(MethodAccount& account) { return NineRuleOr(k51, account); }
 
 // "73": modulus 10 on two spans, then modulus 7, all with cross sums.
@@ -133,12 +132,14 @@ constexpr Variant k84[] = {
 bool Method84(MethodAccount& account) { return NineRuleOr(k84, account); }
 
 // "85": like "83", but a check digit of 7, 8 or 9 passes before modulus 7.
+// clang-format off
 constexpr Variant k85[] = {
     {4, 9, kRising, Rule::kMod11},
     {5, 9, kRising, Rule::kMod11},
     {10, 10, {}, Rule::kHighCheckPasses},
     {5, 9, kRising, Rule::kMod7},
 };
+// clang-format on
 bool Method85(MethodAccount& account) { return NinetyNineRuleOr(k85, account); }
 
 // "86": modulus 10 with cross sums, then modulus 11, on positions 4-9.
@@ -213,6 +214,7 @@ bool Method87(MethodAccount& account) {
 // "90": positions 3-9 alone for a "9" at position 3; otherwise a list of
 // modulus 11, 7, 9 and 10 spans, and from 9 June 2014 on a last modulus-7
 // span on positions 4-9.
+// clang-format off
 constexpr Variant k90[] = {
     {4, 9, kRising, Rule::kMod11},
     {5, 9, kRising, Rule::kMod11},
@@ -220,6 +222,7 @@ constexpr Variant k90[] = {
     {5, 9, kRising, Rule::kMod9},
     {5, 9, kAlternating, Rule::kMod10},
 };
+// clang-format on
 constexpr Variant k90Dated = {4, 9, kAlternating, Rule::kMod7};
 bool Method90(MethodAccount& account) {
   using namespace std::chrono;
@@ -232,14 +235,17 @@ bool Method90(MethodAccount& account) {
 constexpr int kFalling91[] = {7, 6, 5, 4, 3, 2};
 constexpr int kWhole91[] = {2, 3, 4, 0, 5, 6, 7, 8, 9, 10};  // position 7 weighs 0
 constexpr int kDoubling91[] = {2, 4, 8, 5, 10, 9};
+// clang-format off
 constexpr Variant k91[] = {
     {1, 6, kRising, Rule::kMod11, 7},
     {1, 6, kFalling91, Rule::kMod11, 7},
     {1, 10, kWhole91, Rule::kMod11, 7},
     {1, 6, kDoubling91, Rule::kMod11, 7},
 };
+// clang-format on
 bool Method91(MethodAccount& account) { return AnyVariantPasses(k91, account); }
 
+// clang-format off
 constexpr MethodEntry kEntries[] = {
     {CheckMethodCode("51"), &Method51}, {CheckMethodCode("73"), &Method73},
     {CheckMethodCode("80"), &Method80}, {CheckMethodCode("81"), &Method81},
@@ -248,6 +254,7 @@ constexpr MethodEntry kEntries[] = {
     {CheckMethodCode("87"), &Method87}, {CheckMethodCode("90"), &Method90},
     {CheckMethodCode("91"), &Method91},
 };
+// clang-format on
 
 }  // namespace
 

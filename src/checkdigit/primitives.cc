@@ -18,9 +18,7 @@ int Modulo(int value, int modulus) {
   return r < 0 ? r + modulus : r;
 }
 
-int LastDigit(std::string_view digits) {
-  return digits.empty() ? 0 : DigitValue(digits.back());
-}
+int LastDigit(std::string_view digits) { return digits.empty() ? 0 : DigitValue(digits.back()); }
 
 // Sum of weight * digit from the left.
 int LeftWeightedSum(std::string_view digits, Weights weights, bool cross) {
@@ -35,8 +33,7 @@ int LeftWeightedSum(std::string_view digits, Weights weights, bool cross) {
 
 }  // namespace
 
-bool weightedMod10(std::string_view digits, int check, Weights weights, int crossMode,
-                   int addend) {
+bool weightedMod10(std::string_view digits, int check, Weights weights, int crossMode, int addend) {
   const int remainder = (WeightedSum(digits, weights, crossMode != 0) + addend) % 10;
   const int expected = crossMode < 0 ? remainder : TenComplement(remainder);
   return check == expected;
@@ -122,8 +119,10 @@ bool alternatingLeftMod11(std::string_view digits, int check, Weights weights) {
 
 bool incrementedMod11(std::string_view digits, int check, Weights weights, bool tolerant) {
   const std::size_t first = digits.find_first_not_of('0');
-  if (first == std::string_view::npos) digits = {};
-  else digits.remove_prefix(first);
+  if (first == std::string_view::npos)
+    digits = {};
+  else
+    digits.remove_prefix(first);
   int sum = 0;
   std::size_t weight = 0;
   for (char c : digits) {
@@ -200,12 +199,14 @@ bool weightedMod9(std::string_view digits, int check, Weights weights) {
 }
 
 bool transformedMod10(std::string_view digits, int check) {
+  // clang-format off
   static constexpr int kRows[4][10] = {
       {0, 1, 5, 9, 3, 7, 4, 8, 2, 6},
       {0, 1, 7, 6, 9, 8, 3, 2, 5, 4},
       {0, 1, 8, 4, 6, 2, 9, 5, 7, 3},
       {0, 1, 2, 3, 4, 5, 6, 7, 8, 9},
   };
+  // clang-format on
   // Row used by each position from the left (rows counted from 1).
   static constexpr int kRowOfPosition[9] = {1, 4, 3, 2, 1, 4, 3, 2, 1};
   int sum = 0;

@@ -79,8 +79,7 @@ bool alternatingLeftMod11(std::string_view digits, int check, Weights weights);
 // character adds ((value + 1) * weight) mod 11, weights from the left;
 // expected sum mod 10. The tolerant form counts only the characters "0" to
 // "9" and also accepts ((sum mod 10) + 5) mod 10.
-bool incrementedMod11(std::string_view digits, int check, Weights weights,
-                      bool tolerant = false);
+bool incrementedMod11(std::string_view digits, int check, Weights weights, bool tolerant = false);
 
 // r = sum mod 11; r passes when equal to the check digit, r = 10 when the
 // check digit equals the string's last digit.

@@ -30,8 +30,8 @@ class RuleOverride {
 };
 
 struct AccountRequest {
-  BankCode bankCode;         // as entered
-  std::string_view account;  // as entered; the engine trims blanks
+  BankCode bankCode;                           // as entered
+  std::string_view account;                    // as entered; the engine trims blanks
   const RuleOverride* ruleOverride = nullptr;  // none when null
   // Whether a successor the directory takes for a bank code to be deleted
   // gives result code 13 (the batch run) or counts as a replaced bank code,

@@ -25,5 +25,4 @@ std::string_view WithoutLeadingZeros(std::string_view text) {
   return first == std::string_view::npos ? std::string_view{} : text.substr(first);
 }
 
-
 }  // namespace talvenor

@@ -84,8 +84,8 @@ std::string CheckFields(std::string_view line, std::size_t n, bool extended) {
   if (feature != "1" && feature != "2") return FieldError(n, kFeature, feature, "weder 1 noch 2");
   const std::string_view bic = Take(line, kBic);
   const bool blankBic = TrimRight(bic).empty();
-  if (!blankBic && !std::all_of(bic.begin(), bic.end(),
-                                [](char c) { return IsDigit(c) || IsCapital(c); })) {
+  if (!blankBic &&
+      !std::all_of(bic.begin(), bic.end(), [](char c) { return IsDigit(c) || IsCapital(c); })) {
     return FieldError(n, kBic, bic, "weder leer noch ein BIC aus elf Buchstaben und Ziffern");
   }
   const std::string_view method = Take(line, kMethod);
@@ -187,8 +187,8 @@ bool SplitAndCheck(std::string_view text, std::vector<LineRef>& lines, int& widt
 
 // The record of one bank code from its lines (main line among them).
 // False with `error` set when the main line is missing or not unique.
-bool MakeRecord(std::span<const LineRef> lines, bool extended,
-                std::vector<BlzInfoIBAN>& records, std::string& error) {
+bool MakeRecord(std::span<const LineRef> lines, bool extended, std::vector<BlzInfoIBAN>& records,
+                std::string& error) {
   const LineRef* main = nullptr;
   std::vector<std::string> bics;
   for (const LineRef& line : lines) {
@@ -241,7 +241,8 @@ std::string Latin1ToUtf8(std::string_view latin1) {
 std::vector<RuleNumber> RuleNumbersOf(const BankCodeFile& file) {
   std::vector<RuleNumber> rules;
   rules.reserve(file.records.size());
-  for (const BlzInfoIBAN& record : file.records) rules.push_back({record.bankCode(), record.ibanRule()});
+  for (const BlzInfoIBAN& record : file.records)
+    rules.push_back({record.bankCode(), record.ibanRule()});
   return rules;
 }
 
@@ -251,7 +252,8 @@ std::vector<RuleNumber> ReadRuleNumbersOfCheckedFile(std::string_view text) {
   while (text.size() >= static_cast<std::size_t>(kExtendedLineWidth)) {
     const std::string_view line = text.substr(0, kExtendedLineWidth);
     if (Take(line, kFeature) == "1" && Take(line, kChangeMark) != "D") {
-      rules.push_back({Number(Take(line, kBankCode)), static_cast<int>(Number(Take(line, kIbanRule)))});
+      rules.push_back(
+          {Number(Take(line, kBankCode)), static_cast<int>(Number(Take(line, kIbanRule)))});
     }
     const std::size_t end = text.find('\n', kExtendedLineWidth);
     if (end == std::string_view::npos) break;
@@ -284,8 +286,8 @@ bool ReadBankCodeFile(std::string_view text, BankCodeFile& file, std::string& er
   for (std::size_t first = 0; first < lines.size();) {
     std::size_t last = first + 1;
     while (last < lines.size() && lines[last].bankCode == lines[first].bankCode) ++last;
-    if (!MakeRecord(std::span<const LineRef>(lines).subspan(first, last - first), extended,
-                    records, error)) {
+    if (!MakeRecord(std::span<const LineRef>(lines).subspan(first, last - first), extended, records,
+                    error)) {
       return false;
     }
     first = last;

@@ -8,16 +8,17 @@
 #include "checkdigit/check_method_code.h"
 #include "checkdigit/method_catalogue.h"
 #include "core/builtin_directory.h"
-#include "platform/error_text.h"
 #include "platform/display_text.h"
+#include "platform/error_text.h"
 #include "platform/whole_file.h"
 
 namespace talvenor {
 namespace {
 
 std::string FileName(const EditionSource& source) {
-  return source.origin == EditionOrigin::kBuiltIn ? std::string("(eingebaut)")
-                                                  : platform::EscapeControlCharacters(source.path.string());
+  return source.origin == EditionOrigin::kBuiltIn
+             ? std::string("(eingebaut)")
+             : platform::EscapeControlCharacters(source.path.string());
 }
 
 bool IsHandledMethod(const std::string& code) {
@@ -49,12 +50,14 @@ struct OriginNames {
   std::string_view text;
   std::string_view key;
 };
+// clang-format off
 constexpr OriginNames kOriginNames[] = {
     {"eingebaut", "builtin"},
     {"installiert", "installed"},
     {"systemweit", "system"},
     {"für diesen Aufruf angegeben", "file"},
 };
+// clang-format on
 
 std::string_view OriginText(EditionOrigin origin) {
   return kOriginNames[static_cast<int>(origin)].text;
@@ -122,12 +125,12 @@ BankDataEdition MakeEdition(const EditionSource& source, BankCodeFile file,
     edition.rulesFrom = rulesFrom;
     origins.reserve(file.records.size());
     for (BlzInfoIBAN& record : file.records) {
-      const auto known =
-          rules == nullptr ? std::vector<RuleNumber>::const_iterator{}
-                           : std::lower_bound(rules->begin(), rules->end(), record.bankCode(),
-                                              [](const RuleNumber& r, std::uint32_t code) {
-                                                return r.bankCode < code;
-                                              });
+      const auto known = rules == nullptr
+                             ? std::vector<RuleNumber>::const_iterator{}
+                             : std::lower_bound(rules->begin(), rules->end(), record.bankCode(),
+                                                [](const RuleNumber& r, std::uint32_t code) {
+                                                  return r.bankCode < code;
+                                                });
       if (rules != nullptr && known != rules->end() && known->bankCode == record.bankCode()) {
         record.SetIbanRule(known->rule);
         origins.push_back(RuleOrigin::kInherited);

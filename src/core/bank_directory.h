@@ -33,7 +33,7 @@ enum class RuleOrigin : std::uint8_t {
 // so that converting accounts of many different banks touches a small
 // array instead of every record's texts.
 struct BankFacts {
-  std::int32_t ibanRule = 0;     // the record's IBAN rule number
+  std::int32_t ibanRule = 0;       // the record's IBAN rule number
   std::int32_t methodNumber = -1;  // CheckMethodCode of its method
   RuleOrigin origin = RuleOrigin::kEdition;
   bool toBeDeleted = false;       // the successor mark is set
@@ -64,8 +64,7 @@ class BankDirectory {
   // successor that is in the directory, `record` is replaced by it.
   // `accountPrefix` and `ruleNumber` (the rule of the record as found for the
   // entered bank code) suppress the notice under rules 0031 to 0035.
-  std::string ResolveDeletion(const BlzInfoIBAN*& record, long accountPrefix,
-                              int ruleNumber) const;
+  std::string ResolveDeletion(const BlzInfoIBAN*& record, long accountPrefix, int ruleNumber) const;
 
   // Where the rule number of `record` comes from.
   // REQUIRES: `record` is one of this directory's records.

@@ -14,8 +14,8 @@ BlzInfo::BlzInfo(std::uint32_t bankCode, std::string checkMethod, std::string na
   if (bics_.empty()) bics_.emplace_back();
 }
 
-BlzInfo::BlzInfo(std::uint32_t bankCode, std::string checkMethod, std::string name,
-                 std::string bic, std::string successorMark)
+BlzInfo::BlzInfo(std::uint32_t bankCode, std::string checkMethod, std::string name, std::string bic,
+                 std::string successorMark)
     : BlzInfo(bankCode, std::move(checkMethod), std::move(name),
               std::vector<std::string>{std::move(bic)}, std::move(successorMark)) {}
 

@@ -73,8 +73,8 @@ const EditionSource& EditionCatalogue::InForce(Date today) const {
 
 Date EditionCatalogue::ValidUntil(const EditionSource& source) const {
   const auto next = std::upper_bound(editions_.begin(), editions_.end(), source, Before);
-  const Date nextStart = next != editions_.end() ? next->validFrom
-                                                 : NextScheduledStart(source.validFrom);
+  const Date nextStart =
+      next != editions_.end() ? next->validFrom : NextScheduledStart(source.validFrom);
   return AddDays(nextStart, -1);
 }
 

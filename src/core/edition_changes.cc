@@ -23,7 +23,8 @@ EditionChanges CompareDirectories(const BankDirectory& before, const BankDirecto
     if (old[i].firstBic() != now[j].firstBic()) changes.bic.push_back(change);
     if (old[i].checkMethod() != now[j].checkMethod()) changes.method.push_back(change);
     if (old[i].successorMark() != now[j].successorMark()) changes.successor.push_back(change);
-    if (after.ruleOrigin(now[j]) != RuleOrigin::kAssumed && old[i].ibanRule() != now[j].ibanRule()) {
+    if (after.ruleOrigin(now[j]) != RuleOrigin::kAssumed &&
+        old[i].ibanRule() != now[j].ibanRule()) {
       changes.rule.push_back(change);
     }
     ++i;

@@ -8,8 +8,8 @@
 #include <system_error>
 
 #include "core/edition_report.h"
-#include "platform/error_text.h"
 #include "platform/display_text.h"
+#include "platform/error_text.h"
 #include "platform/whole_file.h"
 
 namespace talvenor {
@@ -79,8 +79,8 @@ std::string Comparison(const BankDataEdition& edition, const BankDataEdition* ol
     text += "Diese Ausgabe tritt am " + GermanDate(edition.source.validFrom) +
             " in Kraft; bis dahin gilt die " + DescribeEdition(nowInForce) + ".\n";
   } else {
-    text += "Diese Ausgabe ist nicht in Kraft: es gilt die neuere " +
-            DescribeEdition(nowInForce) + ".\n";
+    text += "Diese Ausgabe ist nicht in Kraft: es gilt die neuere " + DescribeEdition(nowInForce) +
+            ".\n";
   }
   if (old == nullptr) {
     text += "Die bisher geltende Ausgabe kann nicht gelesen werden; ein Vergleich entfällt.\n";

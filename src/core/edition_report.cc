@@ -90,9 +90,10 @@ std::string AttentionReport(const BankDataEdition& edition) {
     CodeList(text, edition, edition.assumedRuleBankCodes);
   }
   if (!edition.unhandledMethodBankCodes.empty()) {
-    text += "Prüfzifferberechnungsmethode von Talvenor nicht unterstützt, Kontonummern werden "
-            "nicht geprüft (" +
-            std::to_string(edition.unhandledMethodBankCodes.size()) + " Bankleitzahlen):\n";
+    text +=
+        "Prüfzifferberechnungsmethode von Talvenor nicht unterstützt, Kontonummern werden "
+        "nicht geprüft (" +
+        std::to_string(edition.unhandledMethodBankCodes.size()) + " Bankleitzahlen):\n";
     for (std::uint32_t code : edition.unhandledMethodBankCodes) {
       if (const BlzInfoIBAN* record = edition.directory.Lookup(code)) {
         text += "    " + record->bankCodeText() + "  Methode " + record->checkMethod() + "  " +

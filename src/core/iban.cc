@@ -89,8 +89,7 @@ bool ReadNumbers(std::string_view bankCodeText, std::string_view accountText,
 // "DE" and the check digits of a bank code (its remainder) and an account.
 void PutCountryAndCheck(char* out, std::uint32_t bankCodeRemainder, std::uint64_t account) {
   // 10^6 mod 97 = 27 (see BankCodeRemainder for the rest).
-  const auto remainder =
-      static_cast<std::uint32_t>((bankCodeRemainder + (account % 97) * 27) % 97);
+  const auto remainder = static_cast<std::uint32_t>((bankCodeRemainder + (account % 97) * 27) % 97);
   out[0] = 'D';
   out[1] = 'E';
   PutDigits(out + 2, 98 - remainder, 2);

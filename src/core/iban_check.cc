@@ -20,6 +20,7 @@ struct CountryLength {
 };
 
 // The IBAN lengths of the countries of the IBAN registry, by country code.
+// clang-format off
 constexpr std::array<CountryLength, 89> kCountryLengths{{
     {"AD", 24}, {"AE", 23}, {"AL", 28}, {"AT", 20}, {"AZ", 28}, {"BA", 20}, {"BE", 16},
     {"BG", 22}, {"BH", 22}, {"BI", 27}, {"BR", 29}, {"BY", 28}, {"CH", 21}, {"CR", 22},
@@ -35,6 +36,7 @@ constexpr std::array<CountryLength, 89> kCountryLengths{{
     {"SM", 27}, {"SO", 23}, {"ST", 25}, {"SV", 28}, {"TL", 23}, {"TN", 24}, {"TR", 26},
     {"UA", 29}, {"VA", 22}, {"VG", 24}, {"XK", 20}, {"YE", 30},
 }};
+// clang-format on
 
 constexpr bool CountriesAscend() {
   for (std::size_t i = 1; i < kCountryLengths.size(); ++i) {
@@ -118,7 +120,8 @@ bool Normalise(std::string_view text, IbanCheck& check, std::string& iban) {
         NoIban("Die Eingabe ist zu kurz; eine IBAN hat mindestens 15 Zeichen."));
     return false;
   }
-  if (!IsCapital(iban[0]) || !IsCapital(iban[1]) || !platform::IsDigit(iban[2]) || !platform::IsDigit(iban[3])) {
+  if (!IsCapital(iban[0]) || !IsCapital(iban[1]) || !platform::IsDigit(iban[2]) ||
+      !platform::IsDigit(iban[3])) {
     End(check, IbanCheckCode::kNoIban,
         NoIban("Eine IBAN beginnt mit dem Ländercode aus zwei Buchstaben und zwei "
                "Prüfziffern."));

@@ -65,8 +65,8 @@ struct IbanCheck {
 
   // Known once the bank is found (86 and later).
   std::string bankName;
-  std::string bic;             // as the bank's rule gives it
-  std::string deletionNotice;  // the bank code is to be deleted: the notice
+  std::string bic;                // as the bank's rule gives it
+  std::string deletionNotice;     // the bank code is to be deleted: the notice
   std::string successorBankCode;  // ... and the successor named, if any
   std::string checkMethod;        // the bank's method code
   // Whether the account passes the bank's check as its rule applies it;

@@ -35,6 +35,7 @@ struct BankSubstitution {
   std::string_view bic;
   std::string_view method;  // empty: the bank's own method
 };
+// clang-format off
 constexpr std::array<BankSubstitution, 23> kBankSubstitutions{{
     {800, {}, "50020200", "BHFBDEFF500", "60"},
     {1200, {}, "50050000", "HELADEFFXXX", ""},
@@ -60,11 +61,11 @@ constexpr std::array<BankSubstitution, 23> kBankSubstitutions{{
     {5500, {}, "25410200", "BHWBDE2HXXX", ""},
     {5700, kSpardaSaarPartner, "66010200", "BBSPDE6KXXX", ""},
 }};
+// clang-format on
 
 bool Applies(const BankSubstitution& row, std::string_view entered) {
-  return row.enteredCodes.empty() ||
-         std::find(row.enteredCodes.begin(), row.enteredCodes.end(), entered) !=
-             row.enteredCodes.end();
+  return row.enteredCodes.empty() || std::find(row.enteredCodes.begin(), row.enteredCodes.end(),
+                                               entered) != row.enteredCodes.end();
 }
 
 // Rules that replace listed accounts (donation and pseudo accounts) from
@@ -73,6 +74,7 @@ struct TableReplacement {
   int rule;
   std::string_view verdict;  // written on a hit
 };
+// clang-format off
 constexpr std::array<TableReplacement, 10> kTableReplacements{{
     {400, kVerdictDonationValid},
     {600, kVerdictDonationValid},
@@ -85,6 +87,7 @@ constexpr std::array<TableReplacement, 10> kTableReplacements{{
     {2400, kVerdictReplaced},
     {5100, kVerdictReplaced},
 }};
+// clang-format on
 
 // Rules that know one or two accounts by their padded form and set fixed
 // values for them.
@@ -96,6 +99,7 @@ struct FixedAccountTest {
   ResultCode resultCode;
   std::string_view verdict;  // empty: unchanged
 };
+// clang-format off
 constexpr std::array<FixedAccountTest, 5> kFixedAccountTests{{
     {1600, {"0000300000", ""}, "18128012", Replaced, ResultCode::kAccountChanged, kVerdictReplaced},
     {2200, {"0001111111", ""}, "2222200000", Valid, ResultCode::kAccountChanged, kVerdictReplaced},
@@ -103,12 +107,14 @@ constexpr std::array<FixedAccountTest, 5> kFixedAccountTests{{
     {2600, {"0000055111", "0008090100"}, "", Valid, ResultCode::kConverted, ""},
     {2700, {"0000003333", "0000004444"}, "", Valid, ResultCode::kConverted, ""},
 }};
+// clang-format on
 
 // The remaining rules, each with a step of its own.
 struct OwnStep {
   int rule;
   RuleStep step;
 };
+// clang-format off
 constexpr std::array<OwnStep, 39> kOwnSteps{{
     {200, Rule0002},        {300, Rule0003},        {500, Rule0005},
     {501, Rule0005},        {502, Rule0005},        {503, Rule0005},
@@ -124,6 +130,7 @@ constexpr std::array<OwnStep, 39> kOwnSteps{{
     {5400, Rule0054},       {5401, Rule0054},       {5600, Rule0056},
     {5601, Rule0056},       {5602, Rule0056},       {5603, Rule0056},
 }};
+// clang-format on
 
 template <typename Row, std::size_t N>
 const Row* FindRow(const std::array<Row, N>& table, int rule) {

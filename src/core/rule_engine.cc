@@ -112,8 +112,7 @@ void RejectUnusableAccount(RuleEvaluation& e) {
 
 }  // namespace
 
-ResultCode ApplyIbanRule(const BankDirectory& directory, const RuleInput& input,
-                         RuleTexts& texts) {
+ResultCode ApplyIbanRule(const BankDirectory& directory, const RuleInput& input, RuleTexts& texts) {
   assert(input.record != nullptr && !input.record->bics().empty());
   RuleEvaluation e{directory, input, texts};
   e.effectiveRule = input.ruleNumber == kRuleNotReleased ? 0 : input.ruleNumber;

@@ -37,10 +37,10 @@ inline constexpr int kRuleNotReleased = 100;
 
 // What the engine reads besides the texts it changes.
 struct RuleInput {
-  int ruleNumber = 0;                // as stored for the bank, or overridden
+  int ruleNumber = 0;                   // as stored for the bank, or overridden
   const BlzInfoIBAN* record = nullptr;  // the record in force (REQUIRED)
-  BankCode entered;                  // the bank code as entered, read only
-  bool successorSubstituted = false;  // the caller put the successor's record in
+  BankCode entered;                     // the bank code as entered, read only
+  bool successorSubstituted = false;    // the caller put the successor's record in
 };
 
 // The texts an evaluation reads and writes.
@@ -66,8 +66,7 @@ struct RuleTexts {
 // gives otherwise (0 when nothing else applies); `accountUnchecked` tells
 // the caller. Result codes keep their published meaning this way; no new
 // code appears in batch output that its readers would not know.
-ResultCode ApplyIbanRule(const BankDirectory& directory, const RuleInput& input,
-                         RuleTexts& texts);
+ResultCode ApplyIbanRule(const BankDirectory& directory, const RuleInput& input, RuleTexts& texts);
 
 }  // namespace talvenor
 

@@ -21,20 +21,23 @@ enum AccountState : int { Invalid = 0, Valid = 1, Replaced = 2, Refused = 3 };
 
 struct RuleEvaluation {
   RuleEvaluation(const BankDirectory& directory_, const RuleInput& input_, RuleTexts& texts_)
-      : directory(directory_), input(input_), texts(texts_), facts(directory_.facts(*input_.record)) {}
+      : directory(directory_),
+        input(input_),
+        texts(texts_),
+        facts(directory_.facts(*input_.record)) {}
 
   const BankDirectory& directory;
   const RuleInput& input;
   RuleTexts& texts;
-  const BankFacts& facts;    // of the record in force
-  int effectiveRule = 0;     // the rule number, 100 read as 0
-  int methodNumber = -1;     // CheckMethodCode of the method in force
-  int state = Invalid;       // AccountState or -1
+  const BankFacts& facts;  // of the record in force
+  int effectiveRule = 0;   // the rule number, 100 read as 0
+  int methodNumber = -1;   // CheckMethodCode of the method in force
+  int state = Invalid;     // AccountState or -1
   ResultCode resultCode = ResultCode::kConverted;
-  std::string ibanAccount;   // what goes into the IBAN
-  std::string padded;        // the trimmed account, padded to ten characters
-  std::string checkedForm;   // ibanAccount padded to ten characters after the check
-  bool notAllowed = false;   // the rule marks the IBAN as not allowed (code 50)
+  std::string ibanAccount;  // what goes into the IBAN
+  std::string padded;       // the trimmed account, padded to ten characters
+  std::string checkedForm;  // ibanAccount padded to ten characters after the check
+  bool notAllowed = false;  // the rule marks the IBAN as not allowed (code 50)
 };
 
 enum class RuleStepEnd {

@@ -17,7 +17,7 @@ namespace talvenor::rule_steps {
 // The padded account's characters `first` to `last` (1-based, inclusive).
 inline std::string_view Digits(const RuleEvaluation& e, int first, int last) {
   return std::string_view(e.padded).substr(static_cast<std::size_t>(first - 1),
-                                            static_cast<std::size_t>(last - first + 1));
+                                           static_cast<std::size_t>(last - first + 1));
 }
 
 // The padded account's character at `position` (1-based).

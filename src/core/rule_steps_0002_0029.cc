@@ -108,8 +108,7 @@ RuleStepEnd Rule0020(RuleEvaluation& e) {
     }
     e.methodNumber = kMethod63;
   }
-  if (e.input.entered.text() == "50070010" &&
-      platform::ParseLeadingLong(e.texts.account) == 9999) {
+  if (e.input.entered.text() == "50070010" && platform::ParseLeadingLong(e.texts.account) == 9999) {
     e.texts.verdict = kVerdictDonationValid;
     e.state = Replaced;
     e.ibanAccount = "92777202";
@@ -143,8 +142,8 @@ RuleStepEnd Rule0029(RuleEvaluation& e) {
     e.ibanAccount = nineDigits;
     e.resultCode = ResultCode::kAccountChanged;
   } else {
-    e.state = checkdigit::verifyAccountNumber(nineDigits, e.input.entered.number(),
-                                              e.methodNumber, e.ibanAccount);
+    e.state = checkdigit::verifyAccountNumber(nineDigits, e.input.entered.number(), e.methodNumber,
+                                              e.ibanAccount);
   }
   return RuleStepEnd::kComplete;
 }

@@ -16,8 +16,8 @@ struct Range {
 };
 
 // Rule 0036: values of the first five digits that get no IBAN (besides 0).
-constexpr std::array<Range, 6> kRule0036Refused{{
-    {9, 299}, {600, 999}, {9000, 9999}, {20000, 29999}, {71000, 84999}, {86000, 89999}}};
+constexpr std::array<Range, 6> kRule0036Refused{
+    {{9, 299}, {600, 999}, {9000, 9999}, {20000, 29999}, {71000, 84999}, {86000, 89999}}};
 
 // Rule 0052: single accounts of former bank codes and their accounts at
 // 60050101, keyed by the entered bank code and the padded account.
@@ -26,6 +26,7 @@ struct MovedAccount {
   std::string_view padded;
   std::string_view ibanAccount;
 };
+// clang-format off
 constexpr std::array<MovedAccount, 10> kRule0052Accounts{{
     {"67220020", "5308810004", "2662604"},
     {"67220020", "5308810000", "2659600"},
@@ -38,10 +39,11 @@ constexpr std::array<MovedAccount, 10> kRule0052Accounts{{
     {"62030050", "7002703200", "7406501175"},
     {"69220020", "6402145400", "7485500252"},
 }};
+// clang-format on
 
 // Rule 0054: accounts that are valid although they fail their check.
 constexpr std::array<std::string_view, 4> kRule0054Accepted{"624044", "99624044", "300143869",
-                                                           "4063060"};
+                                                            "4063060"};
 // Rule 0054: leading parts of accounts ending in "11908" that are valid.
 constexpr std::array<Range, 5> kRule0054Accepted11908{
     {{201, 226}, {501, 533}, {571, 571}, {581, 585}, {801, 829}}};

@@ -73,8 +73,7 @@ bool LengthConditionHolds(const ReplacementTable& table, std::string_view accoun
     case KeyForm::kAnyLength:
       return true;
     case KeyForm::kLeadingFive:
-      return shortAccount ||
-             (withoutZeros.size() == kTenCharacters && withoutZeros.front() == '5');
+      return shortAccount || (withoutZeros.size() == kTenCharacters && withoutZeros.front() == '5');
     case KeyForm::kWholeTextFirst: {
       const std::string_view trimmed = platform::TrimBlanks(account);
       return shortAccount ||
@@ -145,9 +144,9 @@ bool IsExcludedPseudoAccount(std::string_view enteredBankCode, std::string_view 
 }
 
 bool ReplaceAdjustedAccount(std::string_view bankCode, std::string& account) {
-  const auto bank = std::find_if(std::begin(rule_tables::kAdjustedBanks),
-                                 std::end(rule_tables::kAdjustedBanks),
-                                 [bankCode](const auto& b) { return b.bankCode == bankCode; });
+  const auto bank =
+      std::find_if(std::begin(rule_tables::kAdjustedBanks), std::end(rule_tables::kAdjustedBanks),
+                   [bankCode](const auto& b) { return b.bankCode == bankCode; });
   if (bank == std::end(rule_tables::kAdjustedBanks)) return false;
   std::string_view keyText = WithoutLeadingZeros(account);
   if (bank->leadingDigit != '\0') {

@@ -32,8 +32,7 @@ int ReadRuleOverride(const std::filesystem::path& debugIni, std::string_view ban
   return platform::PrivateProfile::Load(debugIni).GetInt("USEREGEL", bankCode, -1);
 }
 
-SingleConversionOutcome ConvertSingle(const BankDirectory& directory,
-                                      std::string_view bankCodeText,
+SingleConversionOutcome ConvertSingle(const BankDirectory& directory, std::string_view bankCodeText,
                                       std::string_view accountText,
                                       const std::filesystem::path& debugIni) {
   SingleConversionOutcome outcome;
@@ -65,10 +64,9 @@ SingleConversionOutcome ConvertSingle(const BankDirectory& directory,
   outcome.accountText = std::move(result.texts.account);
   outcome.accountUnchecked = result.texts.accountUnchecked;
   outcome.emphasise = IsRefusal(result.resultCode);
-  outcome.notReleased =
-      outcome.ruleNumber == kRuleNotReleased ||
-      (result.resultCode == ResultCode::kNotAllowed && outcome.ruleNumber >= 5200 &&
-       outcome.ruleNumber <= 5299);
+  outcome.notReleased = outcome.ruleNumber == kRuleNotReleased ||
+                        (result.resultCode == ResultCode::kNotAllowed &&
+                         outcome.ruleNumber >= 5200 && outcome.ruleNumber <= 5299);
   outcome.status = SingleConversionStatus::Converted;
   return outcome;
 }

@@ -31,14 +31,14 @@ struct SingleConversionOutcome {
   std::string bankName;        // the entered bank code's bank (empty unless converted)
   std::string deletionNotice;  // empty unless the bank code is to be deleted
   std::string bic;
-  std::string iban;            // empty when the engine forms no IBAN
+  std::string iban;  // empty when the engine forms no IBAN
   std::string verdict;
   ResultCode resultCode = ResultCode::kConverted;
-  bool emphasise = false;      // result code 11, 12 or 50
-  bool notReleased = false;    // the bank has not released the procedure
-  std::string accountText;     // the account as the engine left it
-  int ruleNumber = 0;          // the rule number the engine ran
-  std::string checkMethod;     // the method code of the bank record in force
+  bool emphasise = false;    // result code 11, 12 or 50
+  bool notReleased = false;  // the bank has not released the procedure
+  std::string accountText;   // the account as the engine left it
+  int ruleNumber = 0;        // the rule number the engine ran
+  std::string checkMethod;   // the method code of the bank record in force
   // Where the entered bank's rule number comes from; a DEBUG.INI override
   // sets ruleOverridden instead of changing it.
   RuleOrigin ruleOrigin = RuleOrigin::kEdition;
@@ -50,8 +50,7 @@ struct SingleConversionOutcome {
 // override from (section "USEREGEL", key: the bank code in use, value: the
 // rule number); an empty path means no override. The file is read on every
 // call; a missing file changes nothing.
-SingleConversionOutcome ConvertSingle(const BankDirectory& directory,
-                                      std::string_view bankCodeText,
+SingleConversionOutcome ConvertSingle(const BankDirectory& directory, std::string_view bankCodeText,
                                       std::string_view accountText,
                                       const std::filesystem::path& debugIni);
 

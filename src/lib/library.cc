@@ -149,8 +149,7 @@ IbanCheckResult Library::CheckIban(std::string_view iban) const {
 }
 
 FileConversion Library::ConvertFile(const std::string& input, const std::string& output,
-                                    const std::string& formatIni, int threads,
-                                    bool group) const {
+                                    const std::string& formatIni, int threads, bool group) const {
   batch::BatchOptions options = batch::DefaultBatchOptions(impl_->edition->directory);
   if (!formatIni.empty()) options.formatIni = formatIni;
   options.group = group;

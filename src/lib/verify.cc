@@ -15,8 +15,7 @@ bool IsHandledMethod(std::string_view method) {
   return checkdigit::MethodTableIndex(checkdigit::CheckMethodCode(method)) >= 0;
 }
 
-Verification Verify(std::string_view method, std::string_view account,
-                    std::string_view bankCode) {
+Verification Verify(std::string_view method, std::string_view account, std::string_view bankCode) {
   // Without this guard a method code the dispatcher does not know would
   // read as "no method", and every account would pass.
   if (!IsHandledMethod(method)) {
@@ -29,8 +28,7 @@ Verification Verify(std::string_view method, std::string_view account,
   v.method = std::string(method);
   v.account = std::string(account);
   v.bankCode = std::string(bankCode);
-  v.result = checkdigit::verifyAccountNumber(account, bankCode,
-                                             checkdigit::CheckMethodCode(method),
+  v.result = checkdigit::verifyAccountNumber(account, bankCode, checkdigit::CheckMethodCode(method),
                                              v.adjustedAccount);
   return v;
 }

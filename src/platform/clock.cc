@@ -33,8 +33,7 @@ LocalDateTime LocalNow() {
 
 std::chrono::year_month_day LocalToday() { return LocalNow().date; }
 
-ScopedClockOverride::ScopedClockOverride(LocalDateTime moment)
-    : previous_(PinnedMoment()) {
+ScopedClockOverride::ScopedClockOverride(LocalDateTime moment) : previous_(PinnedMoment()) {
   PinnedMoment() = moment;
 }
 

@@ -35,7 +35,8 @@ std::vector<std::filesystem::path> SystemDataFolders() {
     const std::size_t colon = list.find(':');
     const std::string_view entry = list.substr(0, colon);
     list.remove_prefix(colon == std::string_view::npos ? list.size() : colon + 1);
-    if (!entry.empty() && entry.front() == '/') folders.push_back(std::filesystem::path(entry) / "talvenor");
+    if (!entry.empty() && entry.front() == '/')
+      folders.push_back(std::filesystem::path(entry) / "talvenor");
   }
   return folders;
 }

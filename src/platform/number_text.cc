@@ -69,8 +69,7 @@ double ParseLeadingDouble(std::string_view text) {
   double value = 0.0;
   const std::string_view number = text.substr(0, end);
   if (number.empty() || number == ".") return 0.0;
-  std::from_chars(number.data(), number.data() + number.size(), value,
-                  std::chars_format::fixed);
+  std::from_chars(number.data(), number.data() + number.size(), value, std::chars_format::fixed);
   return negative ? -value : value;
 }
 

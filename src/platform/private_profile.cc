@@ -169,9 +169,9 @@ class LineFeeder {
     LineMeaning meaning;
     if (standIn || content.size() >= kInihNameBuffer) {
       meaning = Interpret(content);
-      standIn = standIn || ((meaning.kind == LineMeaning::kSection ||
-                             meaning.kind == LineMeaning::kPair) &&
-                            meaning.name.size() >= kInihNameBuffer);
+      standIn = standIn ||
+                ((meaning.kind == LineMeaning::kSection || meaning.kind == LineMeaning::kPair) &&
+                 meaning.name.size() >= kInihNameBuffer);
     }
     std::string handed;
     if (standIn) {

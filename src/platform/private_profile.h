@@ -28,8 +28,7 @@ class PrivateProfile {
   // Reads `file`; a file that is missing or cannot be read gives an empty
   // profile. `state`, when given, says which of the two, or that the file
   // was read.
-  static PrivateProfile Load(const std::filesystem::path& file,
-                             ConfigFileState* state = nullptr);
+  static PrivateProfile Load(const std::filesystem::path& file, ConfigFileState* state = nullptr);
   // Parses INI text held in memory.
   static PrivateProfile Parse(std::string_view text);
 

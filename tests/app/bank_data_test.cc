@@ -62,13 +62,12 @@ class BankDataRun : public testing::Test {
   Outcome Run(const std::string& moment, const std::string& arguments,
               const std::string& prefix = "") const {
     const fs::path err = root_ / "stderr.txt";
-    const std::string command = prefix + " cd " + Quoted(root_) +
-                                " && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM" +
-                                " XDG_DATA_HOME=" + Quoted(root_ / "data") +
-                                " XDG_DATA_DIRS=" + Quoted(root_ / "system") +
-                                " XDG_CONFIG_HOME=" + Quoted(root_ / "config") + " faketime '" +
-                                moment + "' " + Quoted(Program()) + " " + arguments + " 2>" +
-                                Quoted(err);
+    const std::string command =
+        prefix + " cd " + Quoted(root_) +
+        " && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM" +
+        " XDG_DATA_HOME=" + Quoted(root_ / "data") + " XDG_DATA_DIRS=" + Quoted(root_ / "system") +
+        " XDG_CONFIG_HOME=" + Quoted(root_ / "config") + " faketime '" + moment + "' " +
+        Quoted(Program()) + " " + arguments + " 2>" + Quoted(err);
     Outcome outcome;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) return outcome;
@@ -143,8 +142,9 @@ TEST_F(BankDataRun, InstalledPublicEditionServesTodaysBanks) {
 
 TEST_F(BankDataRun, ValidityOfTheEditionInForceDecidesBatchRuns) {
   InstallPublic2026();
-  const std::string sample = (fs::path(TALVENOR_TEST_DATA).parent_path().parent_path() /
-                              "examples" / "IBANHIN.txt").string();
+  const std::string sample =
+      (fs::path(TALVENOR_TEST_DATA).parent_path().parent_path() / "examples" / "IBANHIN.txt")
+          .string();
   struct Case {
     const char* moment;
     int status;
@@ -164,7 +164,8 @@ TEST_F(BankDataRun, ValidityOfTheEditionInForceDecidesBatchRuns) {
   const Outcome late = Run("2026-09-21 00:00:00", "--iban 37050198 1234567897 --json");
   EXPECT_EQ(late.status, 0);
   EXPECT_EQ(nlohmann::json::parse(late.out)["edition"]["expired"], true);
-  EXPECT_EQ(late.err, "talvenor: Die Daten dieser Applikation waren nur bis zum 06.09.2026 gültig!\n");
+  EXPECT_EQ(late.err,
+            "talvenor: Die Daten dieser Applikation waren nur bis zum 06.09.2026 gültig!\n");
 }
 
 TEST_F(BankDataRun, BatchRunCountsRecordsUnderAnAssumedRule) {
@@ -174,7 +175,8 @@ TEST_F(BankDataRun, BatchRunCountsRecordsUnderAnAssumedRule) {
             "DE;;;;;37050198;1234567897;;;;;\n");
   const Outcome outcome = Run("2026-07-01 12:00:00", "in.csv out.csv");
   EXPECT_EQ(outcome.status, 0) << outcome.err;
-  EXPECT_TRUE(Contains(ReadFile(root_ / "out.csv"), "\"SCABDEMMXXX\";\"DE93700224241234567897\";;00"));
+  EXPECT_TRUE(
+      Contains(ReadFile(root_ / "out.csv"), "\"SCABDEMMXXX\";\"DE93700224241234567897\";;00"));
   EXPECT_EQ(outcome.err,
             "talvenor: 2 Datensätze haben Bankleitzahlen ohne bekannte IBAN-Regel; umgerechnet "
             "wurde nach der Standardregel.\n");
@@ -215,6 +217,7 @@ TEST_F(BankDataRun, RefusedInstallsChangeNothingAndExitWithTwo) {
     const char* expected;
     std::string prefix;
   };
+  // clang-format off
   const Case cases[] = {
       {"--install-bank-data blz_2026_09_07.txt", "ist keine gültige Bankleitzahlendatei", ""},
       {"--install-bank-data " + Quoted(root_), "ist keine gewöhnliche Datei", ""},
@@ -226,6 +229,7 @@ TEST_F(BankDataRun, RefusedInstallsChangeNothingAndExitWithTwo) {
       {"--install-bank-data " + Quoted(kPublic2026) + " --valid-from 2026-09-07", "Datei zu groß",
        "ulimit -f 200;"},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);
     const Outcome outcome = Run("2026-07-01 12:00:00", c.arguments, c.prefix);
@@ -252,8 +256,8 @@ TEST_F(BankDataRun, MethodTheProgramDoesNotHandleIsReportedNotFailed) {
 
   // 1234567890 fails method 00, the bank's former one; unchecked it is not
   // called invalid. 370501981234567890 with "DE00": remainder 5, 98 - 5 = 93.
-  const auto json = nlohmann::json::parse(
-      Run("2026-07-01 12:00:00", "--iban 37050198 1234567890 --json").out);
+  const auto json =
+      nlohmann::json::parse(Run("2026-07-01 12:00:00", "--iban 37050198 1234567890 --json").out);
   EXPECT_EQ(json["verdict"], "Kontonummer nicht prüfbar.");
   EXPECT_EQ(json["accountChecked"], false);
   EXPECT_EQ(json["resultCode"], 0);
@@ -262,8 +266,9 @@ TEST_F(BankDataRun, MethodTheProgramDoesNotHandleIsReportedNotFailed) {
   WriteFile(root_ / "in.csv", "DE;;;;;37050198;1234567890;;;;;\n");
   const Outcome batch = Run("2026-07-01 12:00:00", "in.csv out.csv");
   EXPECT_EQ(batch.status, 0);
-  EXPECT_TRUE(Contains(batch.err, "1 Datensatz gehört zu einer Bank, deren "
-                                  "Prüfzifferberechnungsmethode Talvenor nicht unterstützt"))
+  EXPECT_TRUE(Contains(batch.err,
+                       "1 Datensatz gehört zu einer Bank, deren "
+                       "Prüfzifferberechnungsmethode Talvenor nicht unterstützt"))
       << batch.err;
 }
 

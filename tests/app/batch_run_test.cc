@@ -69,8 +69,12 @@ class BatchRun : public testing::Test {
   void Write(const std::string& name, const std::string& bytes) const {
     talvenor::test_support::WriteFile(Path(name), bytes);
   }
-  std::string Read(const std::string& name) const { return talvenor::test_support::ReadFile(Path(name)); }
-  std::vector<std::string> Names() const { return talvenor::test_support::FileNames(work_, "config"); }
+  std::string Read(const std::string& name) const {
+    return talvenor::test_support::ReadFile(Path(name));
+  }
+  std::vector<std::string> Names() const {
+    return talvenor::test_support::FileNames(work_, "config");
+  }
   void Settings(const std::string& text) const { Write("config/Korvane/Talvenor.ini", text); }
   static void FormatIni(const std::string& text) {
     std::ofstream(root_ / "bin" / "FORMAT.INI", std::ios::binary) << text;
@@ -79,11 +83,10 @@ class BatchRun : public testing::Test {
   // Runs the program with `arguments` (already shell-quoted), after the
   // shell commands `prefix`; returns the exit status and stderr.
   Outcome Run(const std::string& arguments, const std::string& prefix = "") const {
-    const std::string command = "cd '" + work_.string() + "' && " + prefix + " XDG_CONFIG_HOME='" +
-                                (work_ / "config").string() +
-                                "' exec faketime '2024-05-01 12:00:00' '" +
-                                (root_ / "bin" / "talvenor").string() + "' " + arguments +
-                                " 2>&1 >/dev/null";
+    const std::string command =
+        "cd '" + work_.string() + "' && " + prefix + " XDG_CONFIG_HOME='" +
+        (work_ / "config").string() + "' exec faketime '2024-05-01 12:00:00' '" +
+        (root_ / "bin" / "talvenor").string() + "' " + arguments + " 2>&1 >/dev/null";
     Outcome outcome;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) return outcome;
@@ -114,13 +117,14 @@ std::string FixedRecord(const std::string& bank, const std::string& account) {
 std::string CsvRecord(const std::string& bank, const std::string& account = "1234567897") {
   return "\"DE\";\"Kunde\";\"Ref\";;;" + bank + ";" + account + ";;;;;";
 }
-const std::string kCsvHaspaOutput = "\"DE\";\"Kunde\";\"Ref\";;;20050550;1234567897;;\"HASPDEHHXXX\";\"" +
-                                    kHaspaIban + "\";;00\r\n";
+const std::string kCsvHaspaOutput =
+    "\"DE\";\"Kunde\";\"Ref\";;;20050550;1234567897;;\"HASPDEHHXXX\";\"" + kHaspaIban +
+    "\";;00\r\n";
 
 TEST_F(BatchRun, FixedLengthFile) {
   // 99999999 is no bank code: result 10, fields unchanged.
-  Write("IBANHIN.txt", FixedRecord("20050550", "1234567897") + "\r\n" +
-                           FixedRecord("99999999", "0000000001"));
+  Write("IBANHIN.txt",
+        FixedRecord("20050550", "1234567897") + "\r\n" + FixedRecord("99999999", "0000000001"));
   const Outcome outcome = Run("IBANHIN.txt IBANRUECK.txt");
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_EQ(outcome.err, "");
@@ -143,7 +147,8 @@ TEST_F(BatchRun, GzipFile) {
   std::string csv;
   for (int i = 0; i < 2000; ++i) csv += CsvRecord("20050550") + "\n";
   Write("in.csv", csv);
-  ASSERT_EQ(std::system(("gzip -9 -c '" + Path("in.csv") + "' > '" + Path("in.gz") + "'").c_str()), 0);
+  ASSERT_EQ(std::system(("gzip -9 -c '" + Path("in.csv") + "' > '" + Path("in.gz") + "'").c_str()),
+            0);
   const Outcome outcome = Run("in.gz out.csv");
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   std::string expected;
@@ -187,13 +192,17 @@ TEST_F(BatchRun, ThreadsChangeNothingButTheSpeed) {
   for (const char* threads : {"1", "2"}) {
     const Outcome bad = Run(std::string("--threads ") + threads + " bad.csv bad.txt");
     EXPECT_EQ(bad.status, 1);
-    EXPECT_EQ(bad.err, "Fehler beim Erzeugen der Dateien zu:\nbad\nDie Eingangsdatei hat einen fehlerhaften Aufbau\n");
+    EXPECT_EQ(bad.err,
+              "Fehler beim Erzeugen der Dateien zu:\nbad\nDie Eingangsdatei hat einen fehlerhaften "
+              "Aufbau\n");
   }
   for (const char* count : {"0", "257", "zwei"}) {
     const Outcome refused = Run(std::string("--threads ") + count + " in.csv refused.txt");
     EXPECT_EQ(refused.status, 2);
-    EXPECT_TRUE(refused.err.starts_with("talvenor: --threads erwartet eine ganze Zahl von 1 bis "
-                                        "256: \"" + std::string(count) + "\"\n"))
+    EXPECT_TRUE(
+        refused.err.starts_with("talvenor: --threads erwartet eine ganze Zahl von 1 bis "
+                                "256: \"" +
+                                std::string(count) + "\"\n"))
         << refused.err;
   }
   EXPECT_EQ(Names().size(), 2 + 2 * groups.size());  // the inputs and the groups of two runs
@@ -219,6 +228,7 @@ TEST_F(BatchRun, FailureMessages) {
     std::string arguments;
     std::string message;
   };
+  // clang-format off
   const Case cases[] = {
       {"short.txt out.txt", "short.txt\nhat ein unbekanntes Format!"},
       {"tab.txt out.txt", "tab.txt\nhat ein unbekanntes Format!"},
@@ -228,6 +238,7 @@ TEST_F(BatchRun, FailureMessages) {
       {"in.csv in.csv", "in.csv\nist zugleich Ein- und Ausgabedatei!"},
       {"in.csv ./in.csv", "in.csv\nist zugleich Ein- und Ausgabedatei!"},
   };
+  // clang-format on
   for (const Case& c : cases) {
     const Outcome outcome = Run(c.arguments);
     EXPECT_EQ(outcome.status, 1) << c.arguments;
@@ -263,8 +274,9 @@ TEST_F(BatchRun, LayoutMessages) {
             "Fehler beim Erzeugen von:\nout.txt\nDie Formatangaben sind nicht ausreichend!\n"
             "Es fehlen notwendige Felder!\n");
   // A fixed-length input whose first field is described as quoted.
-  FormatIni("[PARSER]\nUSEDEFAULT=0\nindexblz=2\nindexkto=3\n[FIELDS]\nANZ=3\n"
-            "FIELD1=2,1,LKZ\nFIELD2=8,0\nFIELD3=10,0\n");
+  FormatIni(
+      "[PARSER]\nUSEDEFAULT=0\nindexblz=2\nindexkto=3\n[FIELDS]\nANZ=3\n"
+      "FIELD1=2,1,LKZ\nFIELD2=8,0\nFIELD3=10,0\n");
   outcome = Run("in.txt out.txt");
   EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(outcome.err,
@@ -276,9 +288,10 @@ TEST_F(BatchRun, LayoutMessages) {
 TEST_F(BatchRun, AFormatIniBesideTheProgramIsUsed) {
   // Account, bank code, name, new BIC (role 9), new IBAN (role 10); the
   // result code is appended.
-  FormatIni("[PARSER]\nUSEDEFAULT=0\nFILEFORMAT=1\nindexblz=2\nindexkto=1\n[FIELDS]\nANZ=5\n"
-            "FIELD1=10,0,Kontonummer\nFIELD2=8,0,BLZ\nFIELD3=70,1,Name\nFIELD4=11,1,BIC,9\n"
-            "FIELD5=22,1,IBAN,10\n");
+  FormatIni(
+      "[PARSER]\nUSEDEFAULT=0\nFILEFORMAT=1\nindexblz=2\nindexkto=1\n[FIELDS]\nANZ=5\n"
+      "FIELD1=10,0,Kontonummer\nFIELD2=8,0,BLZ\nFIELD3=70,1,Name\nFIELD4=11,1,BIC,9\n"
+      "FIELD5=22,1,IBAN,10\n");
   Write("in.csv", "1234567897;20050550;\"Erika Mustermann\";\"\";\"\"\n");
   const Outcome outcome = Run("in.csv out.csv");
   EXPECT_EQ(outcome.status, 0) << outcome.err;
@@ -318,8 +331,9 @@ TEST_F(BatchRun, RecordsSeparatedByCarriageReturnsAloneAreMalformed) {
   for (const char* input : {"in.csv", "mixed.csv"}) {
     const Outcome outcome = Run(std::string(input) + " out.csv");
     EXPECT_EQ(outcome.status, 1) << input;
-    EXPECT_EQ(outcome.err, "Fehler beim Erzeugen von:\nout.csv\n"
-                           "Die Eingangsdatei hat einen fehlerhaften Aufbau\n");
+    EXPECT_EQ(outcome.err,
+              "Fehler beim Erzeugen von:\nout.csv\n"
+              "Die Eingangsdatei hat einen fehlerhaften Aufbau\n");
   }
   EXPECT_EQ(Names(), (V{"in.csv", "mixed.csv"}));
 }
@@ -347,10 +361,10 @@ TEST_F(BatchRun, SettingsThatAreNoFileGiveTheDefaultsAndOneWarning) {
 // The preloaded library behind the faketime command, so that the program
 // can be started (and signalled) as a process of its own.
 std::string FaketimeLibrary() {
-  for (const char* path : {"/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1",
-                           "/usr/lib/aarch64-linux-gnu/faketime/libfaketime.so.1",
-                           "/usr/lib/faketime/libfaketime.so.1",
-                           "/usr/local/lib/faketime/libfaketime.so.1"}) {
+  for (const char* path :
+       {"/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1",
+        "/usr/lib/aarch64-linux-gnu/faketime/libfaketime.so.1",
+        "/usr/lib/faketime/libfaketime.so.1", "/usr/local/lib/faketime/libfaketime.so.1"}) {
     if (fs::exists(path)) return path;
   }
   return {};
@@ -383,8 +397,7 @@ TEST_F(BatchRun, InterruptedRunsLeaveNoTemporaryFile) {
     }
     const int fifo = ::open(input.c_str(), O_WRONLY);  // waits until the run opens it
     ASSERT_GE(fifo, 0);
-    ASSERT_EQ(::write(fifo, records.data(), records.size()),
-              static_cast<ssize_t>(records.size()));
+    ASSERT_EQ(::write(fifo, records.data(), records.size()), static_cast<ssize_t>(records.size()));
     // Wait for the run's temporary file; the run then waits for more input.
     bool temporary = false;
     for (int i = 0; i < 500 && !temporary; ++i) {

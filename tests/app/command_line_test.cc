@@ -39,6 +39,7 @@ TEST(ParseCommandLine, IbanCheckCommands) {
   EXPECT_FALSE(Parse({"--check-iban-file", "in", "out"}).column);
   EXPECT_EQ(Parse({"--check-iban-file", "in", "out", "--threads", "3"}).threads, 3);
 
+  // clang-format off
   const std::vector<std::vector<std::string>> refused = {
       {"--check-iban"},
       {"--check-iban", "--json"},
@@ -53,6 +54,7 @@ TEST(ParseCommandLine, IbanCheckCommands) {
       {"--check-iban", "DE42370501981901335750", "--threads", "2"},
       {"--check-iban-file", "in", "out", "--threads", "0"},
   };
+  // clang-format on
   for (const auto& arguments : refused) {
     EXPECT_EQ(Parse(arguments).kind, CommandKind::kUsageError)
         << ::testing::PrintToString(arguments);
@@ -60,6 +62,7 @@ TEST(ParseCommandLine, IbanCheckCommands) {
 }
 
 TEST(ParseCommandLine, RefusesWhatTheFieldsWouldNotAccept) {
+  // clang-format off
   const std::vector<std::vector<std::string>> refused = {
       {"--iban", "123456789", "1"},           // nine-digit bank code
       {"--iban", "1000000a", "1"},            // letter
@@ -82,6 +85,7 @@ TEST(ParseCommandLine, RefusesWhatTheFieldsWouldNotAccept) {
       {"--iban", "10000000", "1", "--verify", "00", "1"},  // two commands
       {"--frobnicate"},
   };
+  // clang-format on
   for (const auto& arguments : refused) {
     const Command command = Parse(arguments);
     EXPECT_EQ(command.kind, CommandKind::kUsageError) << ::testing::PrintToString(arguments);
@@ -130,6 +134,7 @@ TEST(ParseCommandLine, ThreadsOfTheBatchRun) {
     const char* error;
   };
   const std::string range = "--threads erwartet eine ganze Zahl von 1 bis 256: ";
+  // clang-format off
   const Case cases[] = {
       {{"--threads", "0", "in", "out"}, "\"0\""},
       {{"--threads", "257", "in", "out"}, "\"257\""},
@@ -141,6 +146,7 @@ TEST(ParseCommandLine, ThreadsOfTheBatchRun) {
       {{"--threads", "99999999999999999999"}, "\"99999999999999999999\""},
       {{"--threads", "in", "out"}, "\"in\""},
   };
+  // clang-format on
   for (const Case& c : cases) {
     const Command command = Parse(c.arguments);
     EXPECT_EQ(command.kind, CommandKind::kUsageError) << c.error;

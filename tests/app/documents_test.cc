@@ -7,11 +7,11 @@
 #include <iterator>
 #include <string>
 
+#include <gtest/gtest.h>
 #include <QByteArray>
 #include <QFile>
 #include <QString>
 #include <QStringDecoder>
-#include <gtest/gtest.h>
 
 #include "app/dlghaft.h"
 
@@ -89,6 +89,7 @@ TEST(BuiltInDocuments, DisclaimerIsUtf8HtmlWithTheRequiredStatements) {
   EXPECT_TRUE(html.contains("</html>"));
 
   // What the disclaimer has to say, each by the words that carry it.
+  // clang-format off
   const char* const statements[] = {
       "IBAN",                    // what the program computes ...
       "BIC",                     // ... from account number and bank code
@@ -100,6 +101,7 @@ TEST(BuiltInDocuments, DisclaimerIsUtf8HtmlWithTheRequiredStatements) {
       "Haftung",                 // the liability disclaimer
       "Haftungsausschluss akzeptieren",
   };
+  // clang-format on
   for (const char* statement : statements) {
     EXPECT_TRUE(html.contains(QString::fromUtf8(statement))) << "missing: " << statement;
   }

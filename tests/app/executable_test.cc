@@ -1,8 +1,8 @@
 // Runs the built program as a whole process.
-#include <unistd.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -30,14 +30,16 @@ std::string Program() {
 
 // Runs `program` with `arguments` (already shell-quoted); stderr is dropped
 // unless `withStderr`.
-Result RunProgramAt(const std::string& program, const std::string& arguments, bool withStderr = false) {
+Result RunProgramAt(const std::string& program, const std::string& arguments,
+                    bool withStderr = false) {
   const std::string command =
       "'" + program + "' " + arguments + (withStderr ? " 2>&1" : " 2>/dev/null");
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return {-1, ""};
   std::string out;
   std::array<char, 4096> buffer;
-  while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe)) out.append(buffer.data(), n);
+  while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe))
+    out.append(buffer.data(), n);
   const int status = pclose(pipe);
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
 }
@@ -89,8 +91,8 @@ TEST(Executable, IbanFailuresExitWithTwo) {
 }
 
 TEST(Executable, BadInputIsRefusedBeforeAnyCalculation) {
-  for (const char* arguments : {"--iban 1000000x 1", "--iban 10000000 12345678901",
-                                "--verify 0 1", "--verify 00 abc", "--bogus"}) {
+  for (const char* arguments : {"--iban 1000000x 1", "--iban 10000000 12345678901", "--verify 0 1",
+                                "--verify 00 abc", "--bogus"}) {
     const Result result = RunProgram(arguments, true);
     EXPECT_EQ(result.status, 2) << arguments;
     EXPECT_NE(result.out.find("talvenor:"), std::string::npos) << arguments;
@@ -131,7 +133,8 @@ TEST(Executable, HelpAndVersion) {
 }
 
 TEST(Executable, ReadsDebugIniBesideTheProgram) {
-  const fs::path folder = fs::temp_directory_path() / ("talvenor_exe_debug_ini_" + std::to_string(getpid()));
+  const fs::path folder =
+      fs::temp_directory_path() / ("talvenor_exe_debug_ini_" + std::to_string(getpid()));
   fs::remove_all(folder);
   fs::create_directories(folder);
   const fs::path copy = folder / "talvenor";

@@ -182,6 +182,7 @@ TEST_F(IbanCheckRun, TheEditionInForceOrTheOneGiven) {
 }
 
 TEST_F(IbanCheckRun, TextsThatAreNoIbanExitWithTwo) {
+  // clang-format off
   const char* inputs[] = {
       "DE4237050198",                                 // too short for any IBAN
       "DE42370501981901A35750",                       // a letter in a German BBAN
@@ -190,6 +191,7 @@ TEST_F(IbanCheckRun, TextsThatAreNoIbanExitWithTwo) {
       "\"$(printf 'DE42370501981901335750\\001')\"",  // a control character
       "'DE42 3705  0198 1901 3357 50'",               // two blanks
   };
+  // clang-format on
   for (const char* input : inputs) {
     SCOPED_TRACE(input);
     const Outcome outcome = Run(std::string("--check-iban ") + input + " --json");

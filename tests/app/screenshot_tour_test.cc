@@ -1,9 +1,9 @@
 // The developer aid behind tools/screenshots.sh, run as a whole process on
 // Qt's offscreen platform: every window of a start is photographed and
 // closed, so the program ends by itself with one picture per window.
-#include <unistd.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -154,8 +154,7 @@ TEST_F(ScreenshotTour, ExpiredDataShowsItsMessagesAndEnds) {
   // The real clock lies more than 15 days after the data's validity date:
   // the OK-only message, then the browser, which cannot be started here.
   EXPECT_EQ(Run(""), 3);
-  EXPECT_EQ(Pictures(),
-            (std::vector<std::string>{"01_start_message.png", "02_start_message.png"}));
+  EXPECT_EQ(Pictures(), (std::vector<std::string>{"01_start_message.png", "02_start_message.png"}));
 }
 
 }  // namespace

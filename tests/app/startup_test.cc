@@ -2,9 +2,9 @@
 // run and the validity date, read from the real clock, which faketime sets.
 // The interactive rows of the validity check are tested with a fake user
 // interface in tests/app_gui.
-#include <unistd.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -24,7 +24,6 @@ std::string Program() {
   if (const char* path = std::getenv("TALVENOR_EXE")) return path;
   return (fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "talvenor").string();
 }
-
 
 struct Outcome {
   int status = -1;
@@ -95,7 +94,8 @@ class StartupProcess : public ::testing::Test {
 };
 
 TEST_F(StartupProcess, BatchRunFollowsTheValidityDate) {
-  if (const std::string why = talvenor::test_support::FaketimeUnavailable(); !why.empty()) GTEST_SKIP() << why;
+  if (const std::string why = talvenor::test_support::FaketimeUnavailable(); !why.empty())
+    GTEST_SKIP() << why;
   struct Case {
     const char* moment;
     int status;
@@ -126,7 +126,8 @@ TEST_F(StartupProcess, BatchRunFollowsTheValidityDate) {
 }
 
 TEST_F(StartupProcess, CommandLineEndsWithoutAWindow) {
-  if (const std::string why = talvenor::test_support::FaketimeUnavailable(); !why.empty()) GTEST_SKIP() << why;
+  if (const std::string why = talvenor::test_support::FaketimeUnavailable(); !why.empty())
+    GTEST_SKIP() << why;
   const std::string valid = "2024-05-15 12:00:00";
   const std::string missing = Quoted(folder_ / "missing.csv");
   const std::string out = Quoted(output_);
@@ -145,7 +146,8 @@ TEST_F(StartupProcess, CommandLineEndsWithoutAWindow) {
 }
 
 TEST_F(StartupProcess, FailedBatchRunExitsWithOne) {
-  if (const std::string why = talvenor::test_support::FaketimeUnavailable(); !why.empty()) GTEST_SKIP() << why;
+  if (const std::string why = talvenor::test_support::FaketimeUnavailable(); !why.empty())
+    GTEST_SKIP() << why;
   std::ofstream(input_, std::ios::trunc) << "\tno record format\n";
   Outcome outcome = Run("2024-05-15 12:00:00", Files());
   EXPECT_EQ(outcome.status, 1);
@@ -175,6 +177,7 @@ TEST_F(StartupProcess, WindowSystemThatCannotBeReachedGivesOneLine) {
     std::string line;
   };
   const std::string tail = " (see talvenor --help for the command-line use)\n";
+  // clang-format off
   const std::vector<Case> cases = {
       {"DISPLAY=" + display, "talvenor: the display \"" + display + "\" cannot be opened" + tail},
       {"QT_QPA_PLATFORM=xcb DISPLAY=" + display,
@@ -185,6 +188,7 @@ TEST_F(StartupProcess, WindowSystemThatCannotBeReachedGivesOneLine) {
        "talvenor: the display \"" + display + "\\x1B\" cannot be opened" + tail},
       {"", "talvenor: no display for the main dialog" + tail},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.environment);
     for (const std::string& arguments : {std::string(), Quoted(input_)}) {

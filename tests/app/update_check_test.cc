@@ -37,6 +37,7 @@ struct PageCase {
 };
 
 TEST(ParseUpdatePage, Markers) {
+  // clang-format off
   const PageCase cases[] = {
       {"<p>PRGVER : #2.1.0.4#</p><p>URL : #https://example.org/neu.htm#</p>", "2.1.0.4",
        "https://example.org/neu.htm"},
@@ -59,6 +60,7 @@ TEST(ParseUpdatePage, Markers) {
       {"PRGVER : #3.0#x#URL : #a#PRGVER : #4.0#URL : #b#", "3.0", "a"},
       {"PRGVER : # 2.0 #URL : # https://example.org/ #", " 2.0 ", " https://example.org/ "},
   };
+  // clang-format on
   for (const PageCase& c : cases) {
     const UpdatePageInfo info = ParseUpdatePage(c.page);
     EXPECT_EQ(info.version, c.version) << c.page;
@@ -72,6 +74,7 @@ TEST(IsNewerVersion, ComparesAsText) {
     const char* program;
     bool newer;
   };
+  // clang-format off
   const Case cases[] = {
       {"1.0.0.1", "1.0.0.10", false},  // a prefix sorts first
       {"1.0.0.9", "1.0.0.10", true},   // "9" > "1" at the seventh character
@@ -81,6 +84,7 @@ TEST(IsNewerVersion, ComparesAsText) {
       {"", "1.0", false},
       {"10.0", "9.0", false},  // "1" < "9"
   };
+  // clang-format on
   for (const Case& c : cases) {
     EXPECT_EQ(IsNewerVersion(c.version, c.program), c.newer) << c.version << " vs " << c.program;
   }
@@ -96,6 +100,7 @@ TEST(UpdatePageToOpen, OnlyWebAddressesFromThePage) {
     const char* url;
     bool kept;
   };
+  // clang-format off
   const Case cases[] = {
       {"https://example.org/neu.htm", true},
       {"http://example.org", true},
@@ -119,6 +124,7 @@ TEST(UpdatePageToOpen, OnlyWebAddressesFromThePage) {
       {"https://example.org/\x7F", false},
       {"xhttps://example.org/", false},
   };
+  // clang-format on
   for (const Case& c : cases) {
     EXPECT_EQ(UpdatePageToOpen(c.url, server), c.kept ? std::string(c.url) : fallback) << c.url;
   }
@@ -147,6 +153,7 @@ TEST(ConfiguredUpdateServer, EnvironmentOverridesTheBuild) {
     const char* host;  // null: the override is ignored
     int port;
   };
+  // clang-format off
   const Case cases[] = {
       {"updates.example.org", "updates.example.org", 443},
       {"localhost:8443", "localhost", 8443},
@@ -162,6 +169,7 @@ TEST(ConfiguredUpdateServer, EnvironmentOverridesTheBuild) {
       {":443", nullptr, 0},
       {"[::1", nullptr, 0},
   };
+  // clang-format on
   for (const Case& c : cases) {
     ScopedEnv host("TALVENOR_UPDATE_HOST", std::string(c.value));
     const UpdateServer server = ConfiguredUpdateServer();
@@ -240,12 +248,12 @@ class UpdateExchange : public ::testing::Test {
   static std::unique_ptr<TestServer> StartPageServer(int status, const std::string& body,
                                                      std::vector<std::string> more = {},
                                                      const std::string& stem = "trusted") {
-    std::vector<std::string> arguments{"--mode",  "https",
-                                       "--cert",  File(stem + ".pem").string(),
-                                       "--key",   File(stem + ".key").string(),
+    std::vector<std::string> arguments{"--mode",   "https",
+                                       "--cert",   File(stem + ".pem").string(),
+                                       "--key",    File(stem + ".key").string(),
                                        "--status", std::to_string(status),
-                                       "--body",  body,
-                                       "--log",   Log().string()};
+                                       "--body",   body,
+                                       "--log",    Log().string()};
     arguments.insert(arguments.end(), more.begin(), more.end());
     auto server = std::make_unique<TestServer>(arguments);
     EXPECT_NE(server->port(), 0) << "the stand-in server did not start";
@@ -288,6 +296,7 @@ struct ExchangeCase {
 
 TEST_F(UpdateExchange, PagesAndStatuses) {
   const std::string page = "<html>PRGVER : #1.0.0.9#<br>URL : #https://example.org/neu.htm#</html>";
+  // clang-format off
   const ExchangeCase cases[] = {
       {"newer as text", 200, page, "1.0.0.10", "1.0.0.9", "https://example.org/neu.htm"},
       {"older as text", 200, "PRGVER : #1.0.0.1#URL : #https://example.org/a#", "1.0.0.10",
@@ -300,6 +309,7 @@ TEST_F(UpdateExchange, PagesAndStatuses) {
       {"not found", 404, page, "1.0", "1.0", ""},
       {"server error", 500, page, "1.0", "1.0", ""},
   };
+  // clang-format on
   for (const ExchangeCase& c : cases) {
     SCOPED_TRACE(c.name);
     const auto server = StartPageServer(c.status, c.body);
@@ -360,17 +370,19 @@ TEST_F(UpdateExchange, CertificatesAreVerified) {
     const char* serverStem;  // the certificate the server shows
     std::string extraCa;     // the certificate the check trusts besides the system's
   };
+  // clang-format off
   const Case cases[] = {
       {"unknown authority", "stranger", File("trusted.pem").string()},
       {"no extra authority", "trusted", ""},
       {"extra authority file missing", "trusted", File("absent.pem").string()},
       {"wrong host name", "otherhost", File("otherhost.pem").string()},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     fs::remove(Log());
-    const auto server = StartPageServer(200, "PRGVER : #2.0#URL : #https://example.org/#", {},
-                                        c.serverStem);
+    const auto server =
+        StartPageServer(200, "PRGVER : #2.0#URL : #https://example.org/#", {}, c.serverStem);
     std::string url;
     EXPECT_EQ(Check(UpdateServer{"localhost", server->port(), c.extraCa}, "1.0", url), "1.0");
     EXPECT_EQ(url, "");
@@ -392,9 +404,10 @@ TEST_F(UpdateExchange, RedirectsStayOnHttps) {
     const fs::path plainLog = File("plain.log");
     TestServer plain({"--mode", "http", "--body", page, "--log", plainLog.string()});
     ASSERT_NE(plain.port(), 0);
-    const auto server = StartPageServer(
-        200, page,
-        {"--redirect", "http://localhost:" + std::to_string(plain.port()) + "/update/orvexupd.htm"});
+    const auto server =
+        StartPageServer(200, page,
+                        {"--redirect", "http://localhost:" + std::to_string(plain.port()) +
+                                           "/update/orvexupd.htm"});
     std::string url;
     EXPECT_EQ(Check(Trusting(*server), "1.0", url), "1.0");
     EXPECT_TRUE(ReadLogLines(plainLog).empty());
@@ -424,8 +437,8 @@ TEST_F(UpdateExchange, AServerThatTricklesIsCutOffByTheOverallBound) {
   // time-out, 3 s here) ends the check, and a page cut off there is no page.
   TestServer server({"--mode", "trickle", "--cert", File("trusted.pem").string(), "--key",
                      File("trusted.key").string(), "--body",
-                     "PRGVER : #2.0#URL : #https://example.org/#", "--trail", "30",
-                     "--interval", "0.5", "--log", Log().string()});
+                     "PRGVER : #2.0#URL : #https://example.org/#", "--trail", "30", "--interval",
+                     "0.5", "--log", Log().string()});
   ASSERT_NE(server.port(), 0);
   const auto start = std::chrono::steady_clock::now();
   std::string url;
@@ -519,7 +532,8 @@ TEST_F(UpdateThroughProxy, CredentialsFromThePromptAreSent) {
 }
 
 TEST_F(UpdateThroughProxy, WrongCredentialsAskAgain) {
-  ScriptedPrompt prompt(std::vector<ScriptedPrompt::Answer>{{"anna", "falsch"}, {"anna", "geheim"}});
+  ScriptedPrompt prompt(
+      std::vector<ScriptedPrompt::Answer>{{"anna", "falsch"}, {"anna", "geheim"}});
   std::string url;
   EXPECT_EQ(Check(Trusting(*server_), "1.0", url, &prompt), "2.0");
   EXPECT_EQ(prompt.calls, 2u);

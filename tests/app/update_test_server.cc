@@ -55,9 +55,10 @@ TempFolder::~TempFolder() {
 bool MakeCertificate(const fs::path& folder, const std::string& stem, const std::string& hostName) {
   const std::string command =
       "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2"
-      " -subj '/CN=" + hostName + "' -addext 'subjectAltName=DNS:" + hostName + "'" +
-      " -keyout '" + (folder / (stem + ".key")).string() + "'" +
-      " -out '" + (folder / (stem + ".pem")).string() + "' >/dev/null 2>&1";
+      " -subj '/CN=" +
+      hostName + "' -addext 'subjectAltName=DNS:" + hostName + "'" + " -keyout '" +
+      (folder / (stem + ".key")).string() + "'" + " -out '" + (folder / (stem + ".pem")).string() +
+      "' >/dev/null 2>&1";
   return std::system(command.c_str()) == 0;
 }
 

@@ -65,7 +65,8 @@ TEST_F(BankDataWindow, DamagedEditionIsShownBeforeTheExpiryItCauses) {
   fs::resize_file(stored, fs::file_size(stored) - 50);
   EXPECT_EQ(Start(At(year{2026} / July / 1)), kExitExpired);
   ASSERT_EQ(ui_.messages.size(), 2u);
-  EXPECT_NE(ui_.messages[0].text.find("ist fehlerhaft und wird nicht verwendet"), std::string::npos);
+  EXPECT_NE(ui_.messages[0].text.find("ist fehlerhaft und wird nicht verwendet"),
+            std::string::npos);
   EXPECT_NE(ui_.messages[0].text.find("Stattdessen wird die Ausgabe vom 04.03.2024"),
             std::string::npos);
   // The built-in edition then ends where the damaged one would have begun.

@@ -3,8 +3,8 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QLabel>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -57,8 +57,8 @@ void ExpectReadingOrder(QWidget& dialog, const std::vector<QWidget*>& chain) {
     const QRect before(chain[i - 1]->mapTo(&dialog, QPoint(0, 0)), chain[i - 1]->size());
     const QRect after(chain[i]->mapTo(&dialog, QPoint(0, 0)), chain[i]->size());
     const bool lowerRow = after.top() >= before.center().y();
-    const bool sameRow = after.center().y() >= before.top() &&
-                         after.center().y() <= before.bottom();
+    const bool sameRow =
+        after.center().y() >= before.top() && after.center().y() <= before.bottom();
     EXPECT_TRUE(lowerRow || (sameRow && after.left() > before.left()))
         << Names({chain[i - 1]}).front() << " " << chain[i - 1]->metaObject()->className()
         << " before " << Names({chain[i]}).front() << " " << chain[i]->metaObject()->className();
@@ -91,10 +91,9 @@ TEST_F(DialogKeys, MainDialogTabOrderFollowsTheControls) {
     ShowPastDisclaimer(dialog);
     Child<QLineEdit>(dialog, "bankCode")->setFocus();
     const std::vector<QWidget*> chain = TabChain(dialog);
-    EXPECT_EQ(Names(chain),
-              (std::vector<std::string>{"bankCode", "account", "bic", "iban", "calculate",
-                                        "inputFile", "browse", "createOutput", "settings", "help",
-                                        "quit"}));
+    EXPECT_EQ(Names(chain), (std::vector<std::string>{"bankCode", "account", "bic", "iban",
+                                                      "calculate", "inputFile", "browse",
+                                                      "createOutput", "settings", "help", "quit"}));
     EXPECT_EQ(chain.size(), TabStops(dialog));
   });
 }
@@ -135,9 +134,9 @@ TEST_F(DialogKeys, IbanCheckTabsTopToBottomAndReachesTheRuleIbanOnlyWhenShown) {
     Child<QLineEdit>(dialog, "ibanInput")->setText("DE52370501980000008888");
     EnterOn(dialog, Child<QLineEdit>(dialog, "ibanInput"));
     chain = TabChain(dialog);
-    EXPECT_EQ(Names(chain), (std::vector<std::string>{"ibanInput", "check", "bankName", "bic",
-                                                      "bankCode", "account", "verdict",
-                                                      "ruleIban", "close"}));
+    EXPECT_EQ(Names(chain),
+              (std::vector<std::string>{"ibanInput", "check", "bankName", "bic", "bankCode",
+                                        "account", "verdict", "ruleIban", "close"}));
     EXPECT_EQ(chain.size(), TabStops(dialog));
     ExpectReadingOrder(dialog, chain);
 
@@ -196,6 +195,7 @@ TEST_F(DialogKeys, EnterOnAFocusedMainDialogButtonPressesThatButton) {
     const char* inputFile;              // the IBANHIN field afterwards
     bool closes;                        // the main dialog ends
   };
+  // clang-format off
   const Case cases[] = {
       {"calculate", true, {}, "", "", false},
       {"browse", false, {}, "", "/daten/IBANHIN.txt", false},
@@ -204,6 +204,7 @@ TEST_F(DialogKeys, EnterOnAFocusedMainDialogButtonPressesThatButton) {
       {"help", false, {"Hilfedatei nicht verfügbar!"}, "", "", false},
       {"quit", false, {}, "", "", true},
   };
+  // clang-format on
   WithMainDialog([&](CQuorinDlg& dialog) {
     ShowPastDisclaimer(dialog);
     ShowActive(dialog);
@@ -262,6 +263,7 @@ TEST_F(DialogKeys, EnterInTheSettingsDialog) {
     bool open;
     bool stored;
   };
+  // clang-format off
   const Case cases[] = {
       {"on \"...\"", "browse", 1, QDialog::Rejected, true, false},
       {"in the path field", "path", 0, QDialog::Accepted, false, true},
@@ -269,6 +271,7 @@ TEST_F(DialogKeys, EnterInTheSettingsDialog) {
       {"on OK", "OK", 0, QDialog::Accepted, false, true},
       {"on Abbrechen", "Abbrechen", 0, QDialog::Rejected, false, false},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     fs::remove(platform::SettingsFile());
@@ -296,8 +299,7 @@ TEST_F(DialogKeys, EnterInTheAboutBox) {
     bool open;
   };
   const Case cases[] = {
-      {"licence", true, true},
-      {"noUpdateCheck", false, false},  // the default button, OK
+      {"licence", true, true}, {"noUpdateCheck", false, false},  // the default button, OK
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.focus);

@@ -18,9 +18,8 @@ void TestApp::RunMainDialog(CQuorinDlg& dialog) {
 
 void ShellTest::SetUp() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  folder_ = fs::temp_directory_path() /
-            (std::string("talvenor_gui_") + info->test_suite_name() + "_" + info->name() + "_" +
-             std::to_string(getpid()));
+  folder_ = fs::temp_directory_path() / (std::string("talvenor_gui_") + info->test_suite_name() +
+                                         "_" + info->name() + "_" + std::to_string(getpid()));
   fs::remove_all(folder_);
   fs::create_directories(folder_ / "config");
   fs::create_directories(folder_ / "bin");

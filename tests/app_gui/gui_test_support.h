@@ -86,7 +86,7 @@ class FakeUi : public UserInterface {
 
   std::optional<std::string> bankCodeFileAnswer;
   std::optional<Date> dateAnswer;
-  std::vector<std::pair<std::string, Date>> dateQuestions;  // question, proposed day
+  std::vector<std::pair<std::string, Date>> dateQuestions;   // question, proposed day
   std::vector<std::pair<std::string, std::string>> reports;  // title, text
   std::optional<std::string> AskBankCodeFile() override { return bankCodeFileAnswer; }
   std::optional<Date> AskDate(const std::string& question, Date proposed) override {
@@ -159,8 +159,8 @@ class ShellTest : public ::testing::Test {
   // The application object while WithMainDialog runs.
   CQuorinApp& app() { return *app_; }
 
-  fs::path folder_;        // everything of this test lives here
-  fs::path programPath_;   // folder_/bin/talvenor (the file itself need not exist)
+  fs::path folder_;       // everything of this test lives here
+  fs::path programPath_;  // folder_/bin/talvenor (the file itself need not exist)
   FakeUi ui_;
 
  private:

@@ -101,6 +101,7 @@ TEST_F(IbanCheckWindow, EachCheckShowsItsOwnResult) {
   };
   // One after the other in one dialog, so nothing of a check may be left
   // over from the one before it.
+  // clang-format off
   const Case cases[] = {
       {"plausible (donation account 8888 of 37050198)", "DE42370501981901335750",
        {"Sparkasse KölnBonn", "COLSDE33XXX", "37050198", "1901335750", "IBAN plausibel.", false,
@@ -120,6 +121,7 @@ TEST_F(IbanCheckWindow, EachCheckShowsItsOwnResult) {
        {"", "", "", "", "Keine IBAN: Eine IBAN besteht nur aus Buchstaben und Ziffern.", true,
         ""}},
   };
+  // clang-format on
   WithMainDialog([&](CQuorinDlg& main) {
     EXPECT_TRUE(WithCheckDialog(main, [&](IbanCheckDialog& dialog) {
       for (const Case& c : cases) {

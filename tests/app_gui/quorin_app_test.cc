@@ -51,13 +51,14 @@ TEST_F(StartUp, ExpiryRowsInteractive) {
   struct Case {
     const char* what;
     LocalDateTime now;
-    std::optional<bool> answer;   // Yes/No answer; nothing: no question expected
-    const std::string* text;      // expected message, or null for none
+    std::optional<bool> answer;  // Yes/No answer; nothing: no question expected
+    const std::string* text;     // expected message, or null for none
     bool yesNo;
     bool browser;
     bool dialog;
     int status;
   };
+  // clang-format off
   const Case cases[] = {
       {"still valid, last minute", At(year{2024} / June / 2, 23, 59), {}, nullptr, false, false, true, 0},
       {"before the date", At(year{2024} / January / 1), {}, nullptr, false, false, true, 0},
@@ -68,6 +69,7 @@ TEST_F(StartUp, ExpiryRowsInteractive) {
       {"15 days", At(year{2024} / June / 17), {}, &kExpiredForceText, false, true, false, 3},
       {"a year", At(year{2025} / June / 17), {}, &kExpiredForceText, false, true, false, 3},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     ui_ = FakeUi();
@@ -95,8 +97,9 @@ TEST_F(StartUp, ExpiryRowsInteractive) {
 TEST_F(StartUp, BrowserThatCannotStartIsReported) {
   ui_.urlsOpen = false;
   EXPECT_EQ(Start(At(year{2024} / June / 17)), kExitExpired);
-  EXPECT_EQ(ui_.Texts(), (std::vector<std::string>{
-                             kExpiredForceText, "Ihr Internet Browser kann nicht gestartet werden!"}));
+  EXPECT_EQ(ui_.Texts(),
+            (std::vector<std::string>{kExpiredForceText,
+                                      "Ihr Internet Browser kann nicht gestartet werden!"}));
   EXPECT_EQ(dialogsRun_, 0);
 }
 
@@ -104,8 +107,7 @@ TEST_F(StartUp, BrowserThatCannotStartIsReported) {
 TEST_F(StartUp, BatchRunsOnlyWhileTheDataIsValid) {
   const fs::path input = WriteFile(folder_ / "in.csv", kRecord);
   const fs::path output = folder_ / "out.csv";
-  for (const LocalDateTime& expired :
-       {At(year{2024} / June / 3), At(year{2024} / June / 17)}) {
+  for (const LocalDateTime& expired : {At(year{2024} / June / 3), At(year{2024} / June / 17)}) {
     EXPECT_EQ(Start(expired, {input.string(), output.string()}), kExitExpired);
     EXPECT_FALSE(fs::exists(output));
   }
@@ -132,6 +134,7 @@ TEST_F(StartUp, CommandLineRows) {
     std::string inputField;  // when the dialog runs
     bool converted;
   };
+  // clang-format off
   const Case cases[] = {
       {"no parameter", {}, 0, true, "", false},
       {"one parameter goes into the field", {"a.txt"}, 0, true, "a.txt", false},
@@ -145,6 +148,7 @@ TEST_F(StartUp, CommandLineRows) {
       {"other switches are ignored", {"/x", in, "-q", out}, 0, false, "", true},
       {"silent batch", {"/S", in, out}, 0, false, "", true},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     fs::remove(out);
@@ -180,6 +184,7 @@ TEST(ProgramVersion, FromTheFileVersion) {
     const char* fileVersion;
     const char* shown;
   };
+  // clang-format off
   const Case cases[] = {
       {"1.65.0.0", "1.65.0"},  // one ".0" removed, once
       {"1.65.1.0", "1.65.1"},
@@ -191,6 +196,7 @@ TEST(ProgramVersion, FromTheFileVersion) {
       {"1.65.x.0", ""},
       {"1.65.70000.0", ""},     // above 16 bits
   };
+  // clang-format on
   for (const Case& c : cases) {
     EXPECT_EQ(CQuorinApp::ProgramVersionFor(c.fileVersion), c.shown) << c.fileVersion;
   }
@@ -205,6 +211,7 @@ TEST(DataValidity, WholeDaysAfterTheStartOfTheLastValidDay) {
     LocalDateTime now;
     int days;
   };
+  // clang-format off
   const Case cases[] = {
       {At(year{2024} / June / 2), 0},
       {At(year{2024} / June / 2, 23, 59, 59), 0},
@@ -215,9 +222,11 @@ TEST(DataValidity, WholeDaysAfterTheStartOfTheLastValidDay) {
       {At(year{2024} / June / 1), -1},
       {At(year{2025} / June / 2), 365},
   };
+  // clang-format on
   for (const Case& c : cases) {
     EXPECT_EQ(DaysAfterDataValidUntil(kBuiltinEnd, c.now), c.days)
-        << static_cast<unsigned>(c.now.date.day()) << "." << static_cast<unsigned>(c.now.date.month());
+        << static_cast<unsigned>(c.now.date.day()) << "."
+        << static_cast<unsigned>(c.now.date.month());
   }
   EXPECT_FALSE(ExpiryNoticeFor(0, kBuiltinEnd).has_value());
   EXPECT_EQ(ExpiryNoticeFor(14, kBuiltinEnd)->text, kExpiredAskText);
@@ -236,6 +245,7 @@ TEST(MycomandInfo, SwitchesAndParameters) {
     std::vector<std::string> parameters;
     bool silent;
   };
+  // clang-format off
   const Case cases[] = {
       {{"/S", "a.txt", "b.txt"}, {"a.txt", "b.txt"}, true},
       {{"a.txt", "-s", "b.txt"}, {"a.txt", "b.txt"}, true},
@@ -248,6 +258,7 @@ TEST(MycomandInfo, SwitchesAndParameters) {
       {{existing.string()}, {existing.string()}, false},
       {{"--json"}, {"--json"}, false},                      // long options are not switches
   };
+  // clang-format on
   for (const Case& c : cases) {
     MycomandInfo info;
     info.ParseCommandLine(c.arguments);

@@ -56,12 +56,16 @@ TEST_F(MainDialog, ConversionOutcomes) {
   const Case cases[] = {
       // Method 00 over 123456789, weights 2,1,2,... from the right, digit
       // sums 9+8+5+6+1+4+6+2+2 = 43, check digit 10 - 3 = 7.
-      {"valid", "37050198", "1234567897",
+      {"valid",
+       "37050198",
+       "1234567897",
        {"Sparkasse KölnBonn", "Kontonummer gültig", "COLSDE33XXX", "DE98370501981234567897",
         "1234567897", false}},
       // Check digit 0 instead of 7: result 11, bold. The IBAN is formed all the
       // same: 370501981234567890131400 mod 97 = 5, 98 - 5 = 93.
-      {"invalid account", "37050198", "1234567890",
+      {"invalid account",
+       "37050198",
+       "1234567890",
        {"Sparkasse KölnBonn", "Kontonummer ungültig", "COLSDE33XXX", "DE93370501981234567890",
         "1234567890", true}},
   };
@@ -134,10 +138,11 @@ TEST_F(MainDialog, DeletionNoticeBeforeAndNotReleasedWarningAfterTheFields) {
     EXPECT_TRUE(s.bold);
     EXPECT_EQ(s.iban, "DE39210000001234567890");
   });
-  EXPECT_EQ(ui_.Texts(), (std::vector<std::string>{
-                             "BBk Hamburg eh Kiel ist zur Löschung vorgesehen. Ein "
-                             "Nachfolgeinstitut ist nicht angegeben." + kDeletionEnd,
-                             std::string(kMessageNotReleased)}));
+  EXPECT_EQ(ui_.Texts(),
+            (std::vector<std::string>{"BBk Hamburg eh Kiel ist zur Löschung vorgesehen. Ein "
+                                      "Nachfolgeinstitut ist nicht angegeben." +
+                                          kDeletionEnd,
+                                      std::string(kMessageNotReleased)}));
   ASSERT_EQ(screensAtMessages.size(), 2u);
   EXPECT_EQ(screensAtMessages[0].iban, "");  // the notice comes before the fields change
   EXPECT_EQ(screensAtMessages[0].verdict, "");
@@ -158,7 +163,8 @@ TEST_F(MainDialog, DeletedBankCodeConvertsWithItsSuccessor) {
   EXPECT_EQ(ui_.Texts(),
             std::vector<std::string>{"Sparkasse Bonn -alt- ist zur Löschung vorgesehen.\r\nDas "
                                      "Nachfolgeinstitut hat die BLZ: 37050198. Sie wird zur "
-                                     "IBAN/BIC Ermittlung verwendet." + kDeletionEnd});
+                                     "IBAN/BIC Ermittlung verwendet." +
+                                     kDeletionEnd});
 }
 
 TEST_F(MainDialog, FieldsTakeDigitsOnlyUpToTheirLength) {
@@ -225,7 +231,8 @@ TEST_F(MainDialog, BatchStartNeedsAnExistingFile) {
       field->setText(QString::fromStdString(input));
       Child<QLineEdit>(dialog, "bankCode")->setFocus();
       dialog.OnCreateOutput();
-      EXPECT_EQ(ui_.Texts(), std::vector<std::string>{"Bitte geben Sie einen gültigen Dateinamen an!"});
+      EXPECT_EQ(ui_.Texts(),
+                std::vector<std::string>{"Bitte geben Sie einen gültigen Dateinamen an!"});
       EXPECT_EQ(dialog.focusWidget(), field);
     }
   });
@@ -262,7 +269,8 @@ TEST_F(MainDialog, BatchFailureShowsTheRunsMessage) {
     ui_.saveAnswer = (folder_ / "out.csv").string();
     dialog.OnCreateOutput();
   });
-  EXPECT_EQ(ui_.Texts(), std::vector<std::string>{input.string() + "\nhat ein unbekanntes Format!"});
+  EXPECT_EQ(ui_.Texts(),
+            std::vector<std::string>{input.string() + "\nhat ein unbekanntes Format!"});
 }
 
 TEST_F(MainDialog, BrowsePutsTheChosenFileIntoTheField) {
@@ -343,7 +351,8 @@ TEST_F(MainDialog, UpdateOfferWithoutAddressOpensTheDefaultPage) {
         ASSERT_TRUE(WaitFor([&] { return !dialog.isVisible(); }));
       },
       ServerNames("1.66.0", ""));
-  EXPECT_EQ(ui_.openedUrls, std::vector<std::string>{DefaultUpdatePageUrl(ConfiguredUpdateServer())});
+  EXPECT_EQ(ui_.openedUrls,
+            std::vector<std::string>{DefaultUpdatePageUrl(ConfiguredUpdateServer())});
 }
 
 TEST_F(MainDialog, UpdateOfferDeclinedThenDisclaimer) {

@@ -34,7 +34,8 @@ TEST_F(SettingsDialog, RejectsAPathThatIsNoFolderButStoresTheGroupFlag) {
     Child<QCheckBox>(dialog, "group")->setChecked(true);
     Child<QLineEdit>(dialog, "path")->setText(QString::fromStdString(bad.string()));
     dialog.accept();
-    EXPECT_EQ(ui_.Texts(), std::vector<std::string>{"Bitte geben Sie ein gültiges Verzeichnis an!"});
+    EXPECT_EQ(ui_.Texts(),
+              std::vector<std::string>{"Bitte geben Sie ein gültiges Verzeichnis an!"});
     EXPECT_TRUE(dialog.isVisible());  // stays open
     EXPECT_EQ(dialog.focusWidget(), Child<QLineEdit>(dialog, "path"));
     EXPECT_EQ(Settings().GetInt("SETTINGS", "GROUP", -1), 1);
@@ -108,12 +109,14 @@ TEST_F(AboutBox, OkStoresTheSwitchEscapeStoresNothing) {
     bool ok;
     int after;
   };
+  // clang-format off
   const Case cases[] = {
       {"tick cleared, OK", 0, false, true, 1},
       {"ticked, OK", 1, true, true, 0},
       {"tick cleared, Escape", 0, false, false, 0},
       {"ticked, Escape", 1, true, false, 1},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Settings().SetInt("SETTINGS", "UPDATE", c.before);

@@ -205,8 +205,8 @@ TEST_F(ConvertFileTest, GroupedRun) {
   for (const char* stale : {"res_GRP0.txt", "res_GRP1.txt", "res_GRP7.txt"}) Write(stale, "alt");
   // 10020890 belongs to group 2, 20050550 and 20050550 to group 5; group 0
   // receives nothing and is not kept.
-  Write("in.csv", CsvRecord("10020890") + "\n" + CsvRecord("20050550") + "\n" +
-                      CsvRecord("20050550") + "\n");
+  Write("in.csv",
+        CsvRecord("10020890") + "\n" + CsvRecord("20050550") + "\n" + CsvRecord("20050550") + "\n");
   ASSERT_EQ(Convert("in.csv", "res.txt"), kConvertSucceeded) << message_;
   EXPECT_EQ(message_,
             Path("res_GRP2.txt") + "\n" + Path("res_GRP5.txt") + "\nerfolgreich erzeugt.");
@@ -286,8 +286,8 @@ TEST_F(ConvertFileTest, AnInputThatChangesWhileItIsReadGivesNoOutput) {
       {"in.csv", csv, [&](const fs::path& p) { fs::resize_file(p, half); }, cannotRead},
       {"in.csv", csv, [&](const fs::path& p) { test_support::WriteFile(p, csv + csv); },
        cannotRead},
-      {"in.gz", Gzip(varied),
-       [&](const fs::path& p) { fs::resize_file(p, fs::file_size(p) / 2); }, cannotRead},
+      {"in.gz", Gzip(varied), [&](const fs::path& p) { fs::resize_file(p, fs::file_size(p) / 2); },
+       cannotRead},
   };
   for (const Case& c : cases) {
     Write("out.csv", "alt");
@@ -307,8 +307,8 @@ TEST_F(ConvertFileTest, AFormatIniThatIsNoFileStopsTheRun) {
   fs::create_directory(Path("FORMAT.INI"));
   options_.formatIni = Path("FORMAT.INI");
   EXPECT_EQ(Convert("in.csv", "out.csv"), kConvertFailed);
-  EXPECT_EQ(message_, "Fehler beim Erzeugen von:\n" + Path("out.csv") + "\n" +
-                          Path("FORMAT.INI") + "\nkann nicht gelesen werden!");
+  EXPECT_EQ(message_, "Fehler beim Erzeugen von:\n" + Path("out.csv") + "\n" + Path("FORMAT.INI") +
+                          "\nkann nicht gelesen werden!");
   EXPECT_EQ(Names(), (V{"FORMAT.INI", "in.csv"}));
   // A missing one gives the built-in layout.
   options_.formatIni = Path("missing/FORMAT.INI");
@@ -323,6 +323,7 @@ TEST_F(ConvertFileTest, ControlCharactersInNamesAreShownEscaped) {
     std::string output;
     std::string message;
   };
+  // clang-format off
   const Case cases[] = {
       {"missing\t.csv", "out.csv", Path("missing\\t.csv") + "\nkann nicht geöffnet werden!"},
       {"short\n.txt", "out.csv", Path("short\\n.txt") + "\nhat ein unbekanntes Format!"},
@@ -330,6 +331,7 @@ TEST_F(ConvertFileTest, ControlCharactersInNamesAreShownEscaped) {
        Path("no\\rfolder/out.csv") + "\nläßt sich nicht erzeugen!"},
       {"in\x1b[2J.csv", "o\x7Fut.csv", Path("o\\x7Fut.csv") + "\nerfolgreich erzeugt."},
   };
+  // clang-format on
   for (const Case& c : cases) {
     Convert(c.input, c.output);
     EXPECT_EQ(message_, c.message) << c.input;

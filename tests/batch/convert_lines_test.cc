@@ -73,7 +73,7 @@ using V = std::vector<std::string>;
 
 TEST(LineReader, LineEnds) {
   EXPECT_EQ(Lines("a\nb\r\nc"), (V{"a", "b", "c", "<end>"}));
-  EXPECT_EQ(Lines("a\r\n"), (V{"a", "<end>"}));   // no extra line after the last end
+  EXPECT_EQ(Lines("a\r\n"), (V{"a", "<end>"}));  // no extra line after the last end
   EXPECT_EQ(Lines(""), (V{"<end>"}));
 }
 
@@ -82,6 +82,7 @@ TEST(LineReader, ACarriageReturnNotBeforeTheLineFeedStops) {
     const char* input;
     V lines;
   };
+  // clang-format off
   const Case cases[] = {
       {"a\rb\rc\r", {"<malformed>"}},  // records separated by CR alone
       {"a\rb\rc", {"<malformed>"}},
@@ -91,6 +92,7 @@ TEST(LineReader, ACarriageReturnNotBeforeTheLineFeedStops) {
       {"a\n\rb\n", {"a", "<malformed>"}},
       {"a\nb\r", {"a", "<malformed>"}},  // the last line gets its own CR LF
   };
+  // clang-format on
   for (const Case& c : cases) EXPECT_EQ(Lines(c.input), c.lines) << c.input;
 }
 
@@ -107,9 +109,9 @@ TEST(LineReader, TheLineWithItsEndMustFit4000Characters) {
     bool fits;
   };
   const Case cases[] = {
-      {3999, "\n", true},  {4000, "\n", false},  // line feed only
+      {3999, "\n", true},   {4000, "\n", false},    // line feed only
       {3998, "\r\n", true}, {3999, "\r\n", false},  // carriage return counts
-      {3998, "", true},    {3999, "", false},    // the last line gets CR LF
+      {3998, "", true},     {3999, "", false},      // the last line gets CR LF
   };
   for (const Case& c : cases) {
     const std::string line(c.length, 'x');

@@ -62,6 +62,7 @@ TEST(GroupNames, SplitAtTheLastDotOfThePath) {
     const char* group3;
     const char* base;
   };
+  // clang-format off
   const Case cases[] = {
       {"/data/res.txt", "/data/res_GRP3.txt", "/data/res"},
       {"res", "res_GRP3", "res"},
@@ -69,6 +70,7 @@ TEST(GroupNames, SplitAtTheLastDotOfThePath) {
       {".hidden", ".hidden_GRP3", ".hidden"},  // a dot at the very start does not split
       {"v1.2/res", "v1_GRP3.2/res", "v1"},     // the last dot, even in a folder name
   };
+  // clang-format on
   for (const Case& c : cases) {
     const V names = GroupNames(c.path);
     ASSERT_EQ(names.size(), 10u);
@@ -102,7 +104,8 @@ TEST(OutputFiles, CommitRemovesOutputNamesWithoutRecords) {
   TempFolder folder;
   // An earlier run left group files; this run writes group 4 only, and its
   // group-0 file, created first, stays empty.
-  for (int group : {0, 1, 4, 9}) WriteFile(folder / ("res_GRP" + std::to_string(group) + ".txt"), "alt");
+  for (int group : {0, 1, 4, 9})
+    WriteFile(folder / ("res_GRP" + std::to_string(group) + ".txt"), "alt");
   OutputFiles files(GroupNames(folder / "res.txt"));
   ASSERT_TRUE(files.Open(0));
   ASSERT_EQ(files.WriteRecord(4, "neu\r\n"), RecordOutput::Status::kWritten);
@@ -181,12 +184,14 @@ TEST(OutputFiles, ReplacedFilesKeepTheirPermissions) {
     mode_t before;  // 0: no such file yet
     mode_t after;
   };
+  // clang-format off
   const Case cases[] = {
       {"new.txt", 0, 0640},  // 0666 less the umask 027
       {"private.txt", 0600, 0600},
       {"shared.txt", 0664, 0664},
       {"odd.txt", 0701, 0701},
   };
+  // clang-format on
   const mode_t mask = ::umask(027);
   for (const Case& c : cases) {
     if (c.before != 0) {

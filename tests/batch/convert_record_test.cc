@@ -73,6 +73,7 @@ struct Expected {
   const char* iban;  // nullptr: the input field stays
 };
 
+// clang-format off
 const Expected kResults[] = {
     {"Converted", "DE", "20000001", "1234567897", 0, "AAAADEFFXXX", "DE07200000011234567897"},
     // 20000001 * 10^16 + 12345 * 10^6 + 131400 = ... mod 97 = 65: 98 - 65 = 33.
@@ -103,6 +104,7 @@ const Expected kResults[] = {
     {"Foreign", "AT", "20000001", "1234567897", 26, nullptr, nullptr},
     {"CountryCodeIsExact", "de", "20000001", "1234567897", 26, nullptr, nullptr},
 };
+// clang-format on
 
 class ResultCodes : public testing::TestWithParam<Expected> {};
 
@@ -119,8 +121,8 @@ TEST_P(ResultCodes, FixedLength) {
   char code[3];
   std::snprintf(code, sizeof code, "%02d", c.code);
   const std::string expected =
-      Fixed({c.country, "USER1", "Referenz", "ALTBIC", "", c.bank, c.account, "frei1"}).substr(
-          0, 90) +
+      Fixed({c.country, "USER1", "Referenz", "ALTBIC", "", c.bank, c.account, "frei1"})
+          .substr(0, 90) +
       bic + iban + std::string("frei2") + std::string(15, ' ') + code + "\r\n";
   EXPECT_EQ(converter.resultCode(), c.code);
   EXPECT_EQ(converter.output(), expected);
@@ -131,8 +133,8 @@ TEST_P(ResultCodes, SeparatedValues) {
   const Expected& c = GetParam();
   const RecordLayout layout = Layout(kFormatSeparated);
   RecordConverter converter(layout, Directory(), 1);
-  const std::string line = std::string(c.country) + ";U;R;;;" + c.bank + ";" + c.account +
-                           ";;\"INBIC\";INIBAN;;";
+  const std::string line =
+      std::string(c.country) + ";U;R;;;" + c.bank + ";" + c.account + ";;\"INBIC\";INIBAN;;";
   ASSERT_TRUE(converter.Convert(line));
   const std::string bic = c.bic ? c.bic : "INBIC";
   const std::string iban = c.iban ? c.iban : "INIBAN";
@@ -142,10 +144,10 @@ TEST_P(ResultCodes, SeparatedValues) {
   // account and the result (flag 0) never are.
   const std::string quotedBic = bic.empty() ? std::string() : "\"" + bic + "\"";
   std::string expected = "\"";
-  for (const std::string& part : {std::string(c.country), std::string("\";\"U\";\"R\";;;"),
-                                  std::string(c.bank), std::string(";"), std::string(c.account),
-                                  std::string(";;"), quotedBic, std::string(";\""), iban,
-                                  std::string("\";;"), std::string(code), std::string("\r\n")}) {
+  for (const std::string& part :
+       {std::string(c.country), std::string("\";\"U\";\"R\";;;"), std::string(c.bank),
+        std::string(";"), std::string(c.account), std::string(";;"), quotedBic, std::string(";\""),
+        iban, std::string("\";;"), std::string(code), std::string("\r\n")}) {
     expected += part;
   }
   EXPECT_EQ(converter.resultCode(), c.code);
@@ -222,8 +224,8 @@ TEST(RecordConversion, SeparatedRemainderStaysAsItIs) {
 TEST(RecordConversion, SeparatedGuardedFieldsMustFitTheirLength) {
   const RecordLayout layout = Layout(kFormatSeparated);
   RecordConverter converter(layout, Directory(), 1);
-  EXPECT_FALSE(converter.Convert("DE;U;R;;;200000011;1234567897;;;;;"));  // 9-digit bank code
-  EXPECT_FALSE(converter.Convert("DE;U;R;;;20000001;12345678970;;;;;"));  // 11-digit account
+  EXPECT_FALSE(converter.Convert("DE;U;R;;;200000011;1234567897;;;;;"));      // 9-digit bank code
+  EXPECT_FALSE(converter.Convert("DE;U;R;;;20000001;12345678970;;;;;"));      // 11-digit account
   EXPECT_FALSE(converter.Convert("DE;U;R;;DE123;20000001;1234567897;;;;;"));  // old IBAN part
   // Other fields are not limited.
   EXPECT_TRUE(converter.Convert("DE;USER-LONGER-THAN-5;R;;;20000001;1234567897;;;;;"));
@@ -254,8 +256,8 @@ TEST(RecordConversion, GroupIsTheFourthBankCodeDigit) {
     const char* bank;
     int group;
   };
-  const Case cases[] = {{"20000001", 0}, {"12370000", 7}, {"123X", 0}, {"123", 0}, {"", 0},
-                        {"99999999", 9}};
+  const Case cases[] = {{"20000001", 0}, {"12370000", 7}, {"123X", 0},
+                        {"123", 0},      {"", 0},         {"99999999", 9}};
   for (const Case& c : cases) {
     ASSERT_TRUE(grouped.Convert(std::string("DE;U;R;;;") + c.bank + ";1234567897;;;;;"));
     EXPECT_EQ(grouped.group(), c.group) << c.bank;
@@ -281,8 +283,7 @@ TEST(RecordConversion, FixedAppendedFields) {
   const RecordLayout layout = Layout(kFormatFixed, ThreeFields(0));
   RecordConverter converter(layout, Directory(), 1);
   ASSERT_TRUE(converter.Convert("DE200000011234567897rest"));
-  EXPECT_EQ(converter.output(),
-            "DE200000011234567897restAAAADEFFXXXDE0720000001123456789700\r\n");
+  EXPECT_EQ(converter.output(), "DE200000011234567897restAAAADEFFXXXDE0720000001123456789700\r\n");
   // Nothing written: an 11-blank BIC and a 22-blank IBAN keep the length.
   ASSERT_TRUE(converter.Convert("AT200000011234567897"));
   EXPECT_EQ(converter.output(),
@@ -297,16 +298,17 @@ TEST(RecordConversion, FixedFieldsWiderThanTheirValuesArePadded) {
   // BIC and IBAN fields of 15 and 30 characters: the values are padded to
   // the fields' widths, so every output record keeps the layout's length
   // (65) before the appended result.
-  const RecordLayout layout = Layout(
-      kFormatFixed,
-      "[PARSER]\nUSEDEFAULT=0\nFILEFORMAT=0\nindexblz=2\nindexkto=3\n[FIELDS]\nANZ=5\n"
-      "FIELD1=2,0,LKZ,1\nFIELD2=8,0\nFIELD3=10,0\nFIELD4=15,0,BIC,9\nFIELD5=30,0,IBAN,10\n");
+  const RecordLayout layout =
+      Layout(kFormatFixed,
+             "[PARSER]\nUSEDEFAULT=0\nFILEFORMAT=0\nindexblz=2\nindexkto=3\n[FIELDS]\nANZ=5\n"
+             "FIELD1=2,0,LKZ,1\nFIELD2=8,0\nFIELD3=10,0\nFIELD4=15,0,BIC,9\nFIELD5=30,0,IBAN,10\n");
   RecordConverter converter(layout, Directory(), 1);
   const std::string old = "oldbic" + std::string(9, '.') + "oldiban" + std::string(23, '.');
   struct Case {
     std::string record;
     std::string output;
   };
+  // clang-format off
   const Case cases[] = {
       {"DE200000011234567897" + old, "DE200000011234567897AAAADEFFXXX    "
                                      "DE07200000011234567897        00\r\n"},
@@ -316,6 +318,7 @@ TEST(RecordConversion, FixedFieldsWiderThanTheirValuesArePadded) {
       // Nothing written: the fields keep their input.
       {"AT200000011234567897" + old, "AT200000011234567897" + old + "26\r\n"},
   };
+  // clang-format on
   for (const Case& c : cases) {
     ASSERT_TRUE(converter.Convert(c.record));
     EXPECT_EQ(converter.output(), c.output);

@@ -53,7 +53,7 @@ std::string Record(const std::string& bank, const std::string& account = "123456
 }
 
 int RunLoop(const std::string& input, MemoryOutput& output, std::string& message,
-        int format = kFormatSeparated, const fs::path& formatIni = {}) {
+            int format = kFormatSeparated, const fs::path& formatIni = {}) {
   MemorySource source(input);
   return ConvertRecords(source, format, formatIni, BuiltinDirectory(), output, message);
 }
@@ -66,8 +66,8 @@ TEST(ConvertRecords, EveryLineInOrder) {
   // 99999999 is no bank code (10); 20050550 (Haspa, method 00, standard
   // rule) with 0000000000 is refused by the batch run itself (11).
   ASSERT_EQ(RunLoop(Record("99999999") + "\n" + Record("20050550", "0000000000") + "\r\n" +
-                    Record("99999998"),
-                output, message),
+                        Record("99999998"),
+                    output, message),
             1);
   EXPECT_EQ(output.contents(0),
             "\"DE\";\"U\";\"R\";;;99999999;1234567897;;;;;10\r\n"
@@ -78,9 +78,9 @@ TEST(ConvertRecords, EveryLineInOrder) {
 TEST(ConvertRecords, GroupsByTheFourthBankCodeDigit) {
   MemoryOutput output(10);
   std::string message;
-  ASSERT_EQ(RunLoop(Record("10020890") + "\n" + Record("20050550") + "\n" + Record("99999999") + "\n" +
-                    Record("20050550", "0000000000") + "\n",
-                output, message),
+  ASSERT_EQ(RunLoop(Record("10020890") + "\n" + Record("20050550") + "\n" + Record("99999999") +
+                        "\n" + Record("20050550", "0000000000") + "\n",
+                    output, message),
             1);
   EXPECT_NE(output.contents(2).find(";10020890;"), std::string::npos);
   EXPECT_NE(output.contents(5).find(";20050550;1234567897;"), std::string::npos);
@@ -97,6 +97,7 @@ TEST(ConvertRecords, StopsAtTheFirstMalformedLine) {
     int recordsBefore;
   };
   const std::string fixed = "DE" + std::string(143, ' ');  // 145 characters, no bank code
+  // clang-format off
   const Case cases[] = {
       {"EmptyLineInTheMiddle", Record("99999999") + "\n\n" + Record("99999999"), kFormatSeparated, 1},
       {"LineOfOnlyACarriageReturn", Record("99999999") + "\n\r\n", kFormatSeparated, 1},
@@ -106,6 +107,7 @@ TEST(ConvertRecords, StopsAtTheFirstMalformedLine) {
       {"LineOver4000", Record("99999999") + "\n" + Record("99999999") + std::string(4000, 'x'),
        kFormatSeparated, 1},
   };
+  // clang-format on
   for (const Case& c : cases) {
     MemoryOutput output(1);
     std::string message;

@@ -17,8 +17,9 @@
 namespace talvenor::batch {
 namespace {
 
-const std::string kCsv = "DE;10020890;1234567890;\"Max Mustermann\"\n"
-                         "DE;20030000;0000012345;\"Erika Musterfrau\"\n";
+const std::string kCsv =
+    "DE;10020890;1234567890;\"Max Mustermann\"\n"
+    "DE;20030000;0000012345;\"Erika Musterfrau\"\n";
 const std::string kFixed = "10020890 1234567890 Mustermann\n";
 
 // Deflate data from zlib: window bits 31 give a whole gzip member, -15
@@ -178,8 +179,8 @@ TEST(GzipMemoryReader, SkipsOptionalHeaderFields) {
   // Flags 0x1E: extra field, name, comment, header CRC. The extra field
   // holds a zero byte and a gzip magic, so only its length may skip it.
   const std::string extra("\x1f\x8b\x00\x08\x00", 5);
-  const std::string header = Header(8, 0x1E) + std::string("\x05\x00", 2) + extra + "IBANHIN.csv" + '\0' +
-                             "Kommentar" + '\0' + "\xAB\xCD";
+  const std::string header = Header(8, 0x1E) + std::string("\x05\x00", 2) + extra + "IBANHIN.csv" +
+                             '\0' + "Kommentar" + '\0' + "\xAB\xCD";
   const Decoded byHand = DecodeInMemory(Member(header, kCsv) + Gzip(kFixed));
   EXPECT_EQ(byHand.output, kCsv + kFixed);
   EXPECT_FALSE(byHand.damaged);
@@ -250,12 +251,14 @@ TEST(GzipSource, FailingSourceMakesItFailed) {
     const char* name;
     std::string block;
   };
+  // clang-format off
   const Case cases[] = {
       {"InsideMember", member.substr(0, member.size() / 2)},
       {"AfterCompleteMember", member},
       {"InsidePassedThroughBytes", member + "Rest"},
       {"InsideHeader", member.substr(0, 5)},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     PieceSource compressed(c.block, 3, /*failAtEnd=*/true);
@@ -271,12 +274,14 @@ TEST(DecompressInput, RecognisesFormatOfDecodedData) {
     std::string output;
     int format;
   };
+  // clang-format off
   const Case cases[] = {
       {Gzip(kCsv), kCsv, 1},
       {Gzip(kFixed), kFixed, 0},
       {Gzip("\tDE 10020890\n"), "\tDE 10020890\n", -1},  // reported as unknown format
       {Gzip("Ab") + Gzip(";c") + "x", "Ab;cx", 1},         // third byte of the whole output
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.output);
     std::string output;
@@ -290,13 +295,14 @@ TEST(DecompressInput, RecognisesFormatOfDecodedData) {
 TEST(DecompressInput, RefusesBlocksOfTwoGigabytesWithoutReadingThem) {
   // 2147483647 bytes of reserved, never touched memory.
   constexpr std::size_t kSize = 2147483647;
-  void* memory = mmap(nullptr, kSize, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  void* memory =
+      mmap(nullptr, kSize, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
   ASSERT_NE(memory, MAP_FAILED);
   std::string output;
   int format = 0;
-  EXPECT_EQ(DecompressInput(std::string_view(static_cast<const char*>(memory), kSize), output,
-                            format),
-            0);
+  EXPECT_EQ(
+      DecompressInput(std::string_view(static_cast<const char*>(memory), kSize), output, format),
+      0);
   EXPECT_TRUE(output.empty());
   EXPECT_EQ(format, -1);
   munmap(memory, kSize);
@@ -319,6 +325,7 @@ TEST(RecognizeFormat, FirstBytesDecide) {
     std::string_view first;
     int format;
   };
+  // clang-format off
   const Case cases[] = {
       {"DE;10020890", 1},  // third byte ";"
       {"\"DE\"", 1},       // double quote first
@@ -346,6 +353,7 @@ TEST(RecognizeFormat, FirstBytesDecide) {
       {"\xA0", -1},
       {"", -1},
   };
+  // clang-format on
   for (const Case& c : cases) {
     EXPECT_EQ(RecognizeFormat(c.first), c.format) << c.first;
   }

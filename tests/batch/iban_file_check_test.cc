@@ -163,6 +163,7 @@ TEST_F(IbanFileCheckTest, AFailureAnywhereLeavesNothingBehind) {
     std::string input;
     std::string message;
   };
+  // clang-format off
   const Case cases[] = {
       {"NUL", ManyLines(3000, 2500, std::string("DE42\0", 5)),
        "Zeile 2500: enthält ein NUL-Zeichen."},
@@ -171,6 +172,7 @@ TEST_F(IbanFileCheckTest, AFailureAnywhereLeavesNothingBehind) {
       {"too long", ManyLines(3000, 2999, longLine), "Zeile 2999: die Zeile ist zu lang"},
       {"stray CR", ManyLines(3000, 1, "DE42\rDE43"), "Zeile 1: die Zeile ist zu lang"},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Write("in.txt", c.input);

@@ -24,7 +24,8 @@ RecordLayout Detected(int format) {
 // format is named, so only the description decides.
 std::string WithFirstField(const std::string& first) {
   return "[PARSER]\nUSEDEFAULT=0\nFILEFORMAT=1\nindexblz=2\nindexkto=3\n"
-         "[FIELDS]\nANZ=3\nFIELD1=" + first + "\nFIELD2=8,0,BLZ\nFIELD3=10,0,KTO\n";
+         "[FIELDS]\nANZ=3\nFIELD1=" +
+         first + "\nFIELD2=8,0,BLZ\nFIELD3=10,0,KTO\n";
 }
 
 void ExpectDefaultLayout(const RecordLayout& layout) {
@@ -34,9 +35,9 @@ void ExpectDefaultLayout(const RecordLayout& layout) {
     int quoted;
   };
   const Expected expected[] = {
-      {"LKZ", 2, 1},    {"USER", 5, 1},    {"REFERENZ", 30, 1}, {"BICALT", 11, 1},
-      {"LKZPZALT", 4, 1}, {"BLZALT", 8, 0},  {"KTOALT", 10, 0},   {"FREI1", 20, 1},
-      {"BICNEU", 11, 1},  {"IBANNEU", 22, 1}, {"FREI2", 20, 1},   {"ERGEB", 2, 0},
+      {"LKZ", 2, 1},      {"USER", 5, 1},     {"REFERENZ", 30, 1}, {"BICALT", 11, 1},
+      {"LKZPZALT", 4, 1}, {"BLZALT", 8, 0},   {"KTOALT", 10, 0},   {"FREI1", 20, 1},
+      {"BICNEU", 11, 1},  {"IBANNEU", 22, 1}, {"FREI2", 20, 1},    {"ERGEB", 2, 0},
   };
   ASSERT_EQ(layout.fields.size(), 12u);
   for (int i = 0; i < 12; ++i) {
@@ -63,8 +64,9 @@ TEST(RecordLayout, MissingFileGivesTheBuiltInLayout) {
 
 TEST(RecordLayout, UseDefaultIgnoresTheCustomKeys) {
   RecordLayout layout = Detected(kFormatFixed);
-  EXPECT_EQ(Load(layout, "[PARSER]\nUSEDEFAULT=2\nFILEFORMAT=1\nindexblz=1\nindexkto=1\n"
-                         "[FIELDS]\nANZ=1\nFIELD1=,bad\n"),
+  EXPECT_EQ(Load(layout,
+                 "[PARSER]\nUSEDEFAULT=2\nFILEFORMAT=1\nindexblz=1\nindexkto=1\n"
+                 "[FIELDS]\nANZ=1\nFIELD1=,bad\n"),
             kLayoutUsable);
   ExpectDefaultLayout(layout);
   EXPECT_EQ(layout.format, kFormatFixed);
@@ -78,6 +80,7 @@ TEST(RecordLayout, LoadResults) {
     int expected;
   };
   const std::string head = "[PARSER]\nUSEDEFAULT=0\nindexblz=1\nindexkto=2\n[FIELDS]\n";
+  // clang-format off
   const Case cases[] = {
       {"ANZ missing", "[PARSER]\nUSEDEFAULT=0\nindexblz=1\nindexkto=2\n", 0, 0},
       {"ANZ 0", head + "ANZ=0\n", 0, 0},
@@ -121,6 +124,7 @@ TEST(RecordLayout, LoadResults) {
       {"role 5 assigned", WithFirstField("4,1,LKZPZALT,5"), 0, 0},
       {"huge ANZ", head + "ANZ=2147483647\nFIELD1=8,0\nFIELD2=10,0\n", 0, 0},
   };
+  // clang-format on
   for (const Case& c : cases) {
     RecordLayout layout = Detected(c.detectedFormat);
     const int result = Load(layout, c.ini);
@@ -163,6 +167,7 @@ TEST(RecordLayout, FixedLengthFieldsForTheNewBicAndIbanHoldThem) {
     const char* iban;  // the new IBAN's field description
     int expected;
   };
+  // clang-format off
   const Case cases[] = {
       {"0", "11,0,BIC,9", "22,0,IBAN,10", kLayoutUsable},
       {"0", "15,0,BIC,9", "30,0,IBAN,10", kLayoutUsable},
@@ -175,20 +180,23 @@ TEST(RecordLayout, FixedLengthFieldsForTheNewBicAndIbanHoldThem) {
       // In separated values a field's length does not bound what is written.
       {"1", "8,0,BIC,9", "20,0,IBAN,10", kLayoutUsable},
   };
+  // clang-format on
   for (const Case& c : cases) {
     RecordLayout layout = Detected(kFormatFixed);
     const std::string ini = std::string("[PARSER]\nUSEDEFAULT=0\nFILEFORMAT=") + c.fileFormat +
                             "\nindexblz=1\nindexkto=2\n[FIELDS]\nANZ=4\nFIELD1=8,0\n"
-                            "FIELD2=10,0\nFIELD3=" + c.bic + "\nFIELD4=" + c.iban + "\n";
+                            "FIELD2=10,0\nFIELD3=" +
+                            c.bic + "\nFIELD4=" + c.iban + "\n";
     EXPECT_EQ(Load(layout, ini), c.expected) << c.bic << " " << c.iban;
   }
 }
 
 TEST(RecordLayout, ASemicolonInADescriptionKeepsItsRole) {
   RecordLayout layout = Detected(kFormatFixed);
-  ASSERT_EQ(Load(layout, "[PARSER]\nUSEDEFAULT=0\nFILEFORMAT=0\nindexblz=1\nindexkto=2\n"
-                         "[FIELDS]\nANZ=3\nFIELD1=8,0\nFIELD2=10,0\n; a comment line\n"
-                         "FIELD3=11,0,Name ;x,9\n"),
+  ASSERT_EQ(Load(layout,
+                 "[PARSER]\nUSEDEFAULT=0\nFILEFORMAT=0\nindexblz=1\nindexkto=2\n"
+                 "[FIELDS]\nANZ=3\nFIELD1=8,0\nFIELD2=10,0\n; a comment line\n"
+                 "FIELD3=11,0,Name ;x,9\n"),
             kLayoutUsable);
   EXPECT_EQ(layout.fields[2].name, "Name ;x");
   EXPECT_EQ(layout.RoleField(kRoleNewBic), 2);
@@ -210,8 +218,10 @@ TEST(RecordLayout, FileFormatOverridesTheDetectedFormat) {
     int expected;
   };
   const Case cases[] = {
-      {"0", kFormatSeparated, kFormatFixed}, {"1", kFormatFixed, kFormatSeparated},
-      {"2", kFormatFixed, kFormatSeparated}, {"-7", kFormatFixed, kFormatSeparated},
+      {"0", kFormatSeparated, kFormatFixed},
+      {"1", kFormatFixed, kFormatSeparated},
+      {"2", kFormatFixed, kFormatSeparated},
+      {"-7", kFormatFixed, kFormatSeparated},
   };
   for (const Case& c : cases) {
     RecordLayout layout = Detected(c.detected);
@@ -232,9 +242,13 @@ TEST(RecordLayout, LongFieldDescriptionsAreReadInFull) {
   const std::string name(193, 'N');
   const std::string longerName(400, 'M');
   RecordLayout layout = Detected(kFormatSeparated);
-  ASSERT_EQ(Load(layout, "[PARSER]\nUSEDEFAULT=0\nindexblz=2\nindexkto=3\n[FIELDS]\nANZ=4\n"
-                         "FIELD1=5,1," + name + ",9\nFIELD2=8,0\nFIELD3=10,0\n"
-                         "FIELD4=22,1," + longerName + ",10\n"),
+  ASSERT_EQ(Load(layout,
+                 "[PARSER]\nUSEDEFAULT=0\nindexblz=2\nindexkto=3\n[FIELDS]\nANZ=4\n"
+                 "FIELD1=5,1," +
+                     name +
+                     ",9\nFIELD2=8,0\nFIELD3=10,0\n"
+                     "FIELD4=22,1," +
+                     longerName + ",10\n"),
             kLayoutUsable);
   EXPECT_EQ(layout.fields[0].name, name);
   EXPECT_EQ(layout.RoleField(kRoleNewBic), 0);
@@ -244,16 +258,16 @@ TEST(RecordLayout, LongFieldDescriptionsAreReadInFull) {
 
 TEST(RecordLayout, RecordLengthDoesNotOverflow) {
   RecordLayout layout = Detected(kFormatFixed);
-  ASSERT_EQ(Load(layout, "[PARSER]\nUSEDEFAULT=0\nindexblz=1\nindexkto=2\n[FIELDS]\nANZ=2\n"
-                         "FIELD1=99999999999,0\nFIELD2=2147483647,0\n"),
+  ASSERT_EQ(Load(layout,
+                 "[PARSER]\nUSEDEFAULT=0\nindexblz=1\nindexkto=2\n[FIELDS]\nANZ=2\n"
+                 "FIELD1=99999999999,0\nFIELD2=2147483647,0\n"),
             kLayoutUsable);
   EXPECT_EQ(layout.fields[0].length, INT_MAX);
   EXPECT_EQ(layout.RecordLength(), INT_MAX);
 }
 
 TEST(RecordLayout, ShippedSampleLoads) {
-  const auto sample =
-      std::filesystem::path(__FILE__).parent_path() / "../../examples/FORMAT.INI";
+  const auto sample = std::filesystem::path(__FILE__).parent_path() / "../../examples/FORMAT.INI";
   ASSERT_TRUE(std::filesystem::exists(sample)) << sample;
   RecordLayout layout = Detected(kFormatFixed);
   EXPECT_EQ(LoadRecordLayout(layout, sample), kLayoutUsable);

@@ -91,7 +91,7 @@ struct Outcome {
 };
 
 Outcome Convert(std::string_view input, int format, int files, const RecordLoopOptions& loop,
-            const Failure& failure = {}, const BankDirectory& directory = BuiltinDirectory()) {
+                const Failure& failure = {}, const BankDirectory& directory = BuiltinDirectory()) {
   PieceSource source(input, failure.readFailsAfter);
   RecordingOutput output(files);
   output.refusedFile = failure.refusedFile;
@@ -122,8 +122,8 @@ Outcome ExpectSameOnEveryThreadCount(std::string_view input, int format, int fil
                                      const BankDirectory& directory = BuiltinDirectory()) {
   const Outcome one = Convert(input, format, files, Loop(1), failure, directory);
   const RecordLoopOptions loops[] = {
-      Loop(2, 1), Loop(2, 2), Loop(3, 3), Loop(8, 1), Loop(8, 2), Loop(3, 0, 1),
-      Loop(2, 0, 700), Loop(8, 0, 2000), Loop(2), Loop(8),
+      Loop(2, 1),    Loop(2, 2),      Loop(3, 3),       Loop(8, 1), Loop(8, 2),
+      Loop(3, 0, 1), Loop(2, 0, 700), Loop(8, 0, 2000), Loop(2),    Loop(8),
   };
   for (const RecordLoopOptions& loop : loops) {
     SCOPED_TRACE("threads " + std::to_string(loop.threads) + ", chunk records " +
@@ -192,6 +192,7 @@ TEST(RecordPipeline, WholeRunsInEveryLayoutAndLineEnd) {
     std::string_view end;
     bool lastEnd;
   };
+  // clang-format off
   const Case cases[] = {
       {"FixedLf", Fixed, kFormatFixed, 1, "\n", true},
       {"FixedCrLf", Fixed, kFormatFixed, 1, "\r\n", true},
@@ -201,6 +202,7 @@ TEST(RecordPipeline, WholeRunsInEveryLayoutAndLineEnd) {
       {"CsvCrLfNoLastLineEnd", Csv, kFormatSeparated, 1, "\r\n", false},
       {"CsvGrouped", Csv, kFormatSeparated, 10, "\n", true},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const std::vector<std::string> records = Records(c.make, 47);
@@ -233,6 +235,7 @@ TEST(RecordPipeline, TheFirstMalformedRecordStopsTheRunWherever) {
     int format;
     std::string bad;  // the malformed line with its line end
   };
+  // clang-format off
   const Case cases[] = {
       {"FixedLineTooShort", Fixed, kFormatFixed, Fixed("20050550", "1234567897").substr(1) + "\n"},
       {"EmptyLine", Fixed, kFormatFixed, "\n"},
@@ -244,13 +247,15 @@ TEST(RecordPipeline, TheFirstMalformedRecordStopsTheRunWherever) {
       {"TooFewFields", Csv, kFormatSeparated, "DE;U;R;;;20050550\n"},
       {"BankCodeOfNineDigits", Csv, kFormatSeparated, Csv("200505501", "1234567897") + "\n"},
   };
+  // clang-format on
   constexpr int kRecords = 12;
   for (const Case& c : cases) {
     const std::vector<std::string> records = Records(c.make, kRecords);
     for (int bad = 0; bad < kRecords; ++bad) {
       SCOPED_TRACE(std::string(c.name) + " as record " + std::to_string(bad));
       std::string input;
-      for (int i = 0; i < kRecords; ++i) input += i == bad ? c.bad : records[static_cast<std::size_t>(i)] + "\n";
+      for (int i = 0; i < kRecords; ++i)
+        input += i == bad ? c.bad : records[static_cast<std::size_t>(i)] + "\n";
       const Outcome one = ExpectSameOnEveryThreadCount(input, c.format, 10);
       EXPECT_EQ(one.result, kRecordsStopped);
       EXPECT_EQ(one.message, kMalformedInputMessage);
@@ -272,6 +277,7 @@ TEST(RecordPipeline, LineEndsAndOddBytesAtTheEnd) {
     std::string input;
     int result;
   };
+  // clang-format off
   const Case cases[] = {
       {"LastLineWithoutLineEnd", record + CsvOfLength(50), kRecordsWritten},
       {"CarriageReturnAloneAtTheEnd", record + CsvOfLength(50) + "\r", kRecordsStopped},
@@ -287,6 +293,7 @@ TEST(RecordPipeline, LineEndsAndOddBytesAtTheEnd) {
       {"OnlyALineFeed", "\n", kRecordsStopped},
       {"EmptyFirstLine", "\r\n" + record, kRecordsStopped},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(ExpectSameOnEveryThreadCount(c.input, kFormatSeparated, 1).result, c.result);
@@ -297,8 +304,8 @@ TEST(RecordPipeline, OutputFailuresStopAtTheSameRecord) {
   const std::string input = Joined(Records(Csv, 23));
   for (int write = 1; write <= 23; write += 1) {
     SCOPED_TRACE("write " + std::to_string(write) + " fails");
-    const Outcome one = ExpectSameOnEveryThreadCount(input, kFormatSeparated, 10,
-                                                     Failure{.failingWrite = write});
+    const Outcome one =
+        ExpectSameOnEveryThreadCount(input, kFormatSeparated, 10, Failure{.failingWrite = write});
     EXPECT_EQ(one.result, kRecordsStopped);
     EXPECT_EQ(one.message, kWriteFailedMessage);
     EXPECT_EQ(one.calls.size(), static_cast<std::size_t>(write));
@@ -325,8 +332,8 @@ TEST(RecordPipeline, AReadFailureCountsOnlyWhereTheLoopGetsToIt) {
   for (const std::size_t failsAfter :
        {std::size_t{0}, line * 17, std::size_t{70000}, line * 650 + 5, input.size()}) {
     SCOPED_TRACE("reading fails after " + std::to_string(failsAfter));
-    const Outcome failed = ExpectSameOnEveryThreadCount(input, kFormatFixed, 1,
-                                                        Failure{.readFailsAfter = failsAfter});
+    const Outcome failed =
+        ExpectSameOnEveryThreadCount(input, kFormatFixed, 1, Failure{.readFailsAfter = failsAfter});
     EXPECT_EQ(failed.result, kRecordsInputFailed);
     EXPECT_EQ(failed.message, kMalformedInputMessage);
     // No line at or behind the failure is handed out.
@@ -359,9 +366,9 @@ class RecordNotesOnThreads : public testing::Test {
     std::string error;
     std::vector<std::string> warnings;
     edition_ = EditionCatalogue()
-                   .Load(EditionSource{EditionOrigin::kGiven, file, Date{std::chrono::year{2026},
-                                                                        std::chrono::June,
-                                                                        std::chrono::day{8}}},
+                   .Load(EditionSource{EditionOrigin::kGiven, file,
+                                       Date{std::chrono::year{2026}, std::chrono::June,
+                                            std::chrono::day{8}}},
                          error, warnings)
                    .release();
     fs::remove_all(folder);
@@ -381,12 +388,14 @@ TEST_F(RecordNotesOnThreads, AreCountedOverEveryRecordAsOnOneThread) {
   ASSERT_NE(edition_, nullptr);
   std::vector<std::string> records;
   for (int i = 0; i < 30; ++i) {
-    records.push_back(Csv(i % 3 == 0 ? "70022424" : i % 4 == 1 ? "37050198" : "20041111",
+    records.push_back(Csv(i % 3 == 0   ? "70022424"
+                          : i % 4 == 1 ? "37050198"
+                                       : "20041111",
                           "1234567897"));
   }
   const std::string input = Joined(records);
-  const Outcome one = ExpectSameOnEveryThreadCount(input, kFormatSeparated, 10, {},
-                                                   edition_->directory);
+  const Outcome one =
+      ExpectSameOnEveryThreadCount(input, kFormatSeparated, 10, {}, edition_->directory);
   EXPECT_EQ(one.result, kRecordsWritten);
   EXPECT_EQ(one.assumedRule, 10u);
   EXPECT_EQ(one.unchecked, 6u);

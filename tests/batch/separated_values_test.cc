@@ -18,6 +18,7 @@ TEST(SeparatedValues, SplitsQuotedAndPlainFields) {
     std::string line;
     V fields;
   };
+  // clang-format off
   const Case cases[] = {
       {"", {""}},
       {"a", {"a"}},
@@ -28,6 +29,7 @@ TEST(SeparatedValues, SplitsQuotedAndPlainFields) {
       {"\"\"\"\"", {"\""}},
       {"ab\"c;d\"", {"ab\"c", "d\""}},  // a quote inside a field is a character
   };
+  // clang-format on
   SeparatedLine split;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);

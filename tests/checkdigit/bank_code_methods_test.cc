@@ -4,16 +4,16 @@
 #include <gtest/gtest.h>
 
 #include "checkdigit/account_verifier.h"
-#include "method_test_support.h"
 #include "checkdigit/check_method_code.h"
+#include "method_test_support.h"
 
 namespace talvenor::checkdigit {
 namespace {
 
-constexpr long kPlainBank = 10020000;        // fourth character "2"
-constexpr long kFourthIsFour = 10040000;     // fourth character "4"
-constexpr long kEndsIn10111 = 10010111;      // last five digits 10111
-constexpr long kPlaceBank = 12345678;        // digits 5-8: "5678"
+constexpr long kPlainBank = 10020000;     // fourth character "2"
+constexpr long kFourthIsFour = 10040000;  // fourth character "4"
+constexpr long kEndsIn10111 = 10010111;   // last five digits 10111
+constexpr long kPlaceBank = 12345678;     // digits 5-8: "5678"
 
 // "13". Weights 2,1,2,1,2,1 from the right with cross sums throughout.
 //   0123456600: positions 2-7 "123456": 3+5+8+3+4+1 = 24 -> 6 = position 8.
@@ -33,6 +33,7 @@ struct Case13 {
 };
 
 TEST(BankCodeMethodsTest, ThirteenByBankCode) {
+  // clang-format off
   const Case13 cases[] = {
       {"123456600", kPlainBank, true, "123456600"},
       {"1234566", kPlainBank, true, "123456600"},
@@ -54,6 +55,7 @@ TEST(BankCodeMethodsTest, ThirteenByBankCode) {
       {"12344", kFourthIsFour, false, "12344"},
       {"1234401", kFourthIsFour, false, "1234401"},
   };
+  // clang-format on
   for (const Case13& c : cases) {
     std::string account = c.account;
     EXPECT_EQ(verifyAccount(account, c.bankCode, CheckMethodCode("13")) != 0, c.passes)
@@ -94,6 +96,7 @@ struct Case {
 //   (Weighing the whole account against 0 instead would give 193,
 //   193 mod 11 = 6 -> 5, and fail it.)
 TEST(BankCodeMethodsTest, FiftyTwoAndFiftyThree) {
+  // clang-format off
   const Case cases[] = {
       {"52", "10345678", kPlaceBank, true},    {"52", "12345678", kPlaceBank, false},
       {"52", "16345678", kPlaceBank, false},   {"52", "10345678", 87654321, false},
@@ -101,6 +104,7 @@ TEST(BankCodeMethodsTest, FiftyTwoAndFiftyThree) {
       {"52", "9123456784", kPlaceBank, true},  {"52", "9123456785", kPlaceBank, false},
       {"53", "9123456784", kPlaceBank, true},  {"53", "9123456785", kPlaceBank, false},
   };
+  // clang-format on
   for (const Case& c : cases) {
     EXPECT_EQ(Passes(c.code, c.account, c.bankCode), c.passes) << c.code << " " << c.account;
   }
@@ -122,6 +126,7 @@ TEST(BankCodeMethodsTest, FiftyTwoAndFiftyThree) {
 //   2345678 (0002345678) would pass the place table (271 mod 11 = 7,
 //   7 + 2*7 = 21, mod 11 = 10) but is not offered to it; "20": 104 -> 6.
 TEST(BankCodeMethodsTest, BSixAndCZero) {
+  // clang-format off
   const Case cases[] = {
       {"B6", "9123456784", kPlaceBank, true},  {"B6", "9123456785", kPlaceBank, false},
       {"B6", "269123458", kPlaceBank, true},   {"B6", "269012345", kPlaceBank, true},
@@ -131,6 +136,7 @@ TEST(BankCodeMethodsTest, BSixAndCZero) {
       {"C0", "12345678", kPlaceBank, false},   {"C0", "2345678", kPlaceBank, false},
       {"C0", "9123456784", kPlaceBank, true},
   };
+  // clang-format on
   for (const Case& c : cases) {
     EXPECT_EQ(Passes(c.code, c.account, c.bankCode), c.passes) << c.code << " " << c.account;
   }

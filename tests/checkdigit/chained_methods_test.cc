@@ -15,9 +15,9 @@
 #include <string>
 
 #include "checkdigit/account_verifier.h"
-#include "method_test_support.h"
 #include "checkdigit/check_method_code.h"
 #include "checkdigit/method_catalogue.h"
+#include "method_test_support.h"
 #include "platform/clock.h"
 
 namespace talvenor::checkdigit {
@@ -30,36 +30,62 @@ using Case = MethodCase;
 TEST(ChainedMethods, LaterMethodsAreTriedAndNoneMeansFail) {
   static constexpr Case kCases[] = {
       // "49": "00", "01".
-      {"49", "1234567897", true}, {"49", "1234567899", true}, {"49", "1234567890", false},
+      {"49", "1234567897", true},
+      {"49", "1234567899", true},
+      {"49", "1234567890", false},
       // "98": own modulus 10 over 27+8+49+18+5+28+9 = 144 -> 6, then "32".
-      {"98", "1234567896", true}, {"98", "1234567897", true}, {"98", "1234567890", false},
+      {"98", "1234567896", true},
+      {"98", "1234567897", true},
+      {"98", "1234567890", false},
       // "A2": "00", "04".
-      {"A2", "1234567897", true}, {"A2", "1234567892", true}, {"A2", "1234567890", false},
+      {"A2", "1234567897", true},
+      {"A2", "1234567892", true},
+      {"A2", "1234567890", false},
       // "A3": "00", "10".
-      {"A3", "1234567897", true}, {"A3", "1234567890", true}, {"A3", "1234567891", false},
+      {"A3", "1234567897", true},
+      {"A3", "1234567890", true},
+      {"A3", "1234567891", false},
       // "A7": "00", "03".
-      {"A7", "1234567897", true}, {"A7", "1234567890", true}, {"A7", "1234567891", false},
+      {"A7", "1234567897", true},
+      {"A7", "1234567890", true},
+      {"A7", "1234567891", false},
       // "A9": "01", "06".
-      {"A9", "1234567899", true}, {"A9", "1234567892", true}, {"A9", "1234567890", false},
+      {"A9", "1234567899", true},
+      {"A9", "1234567892", true},
+      {"A9", "1234567890", false},
       // "B1": "05", "01", "00"; 1234567889 passes only "00" (05: 4, 01: 2, 00: 9).
-      {"B1", "1234567897", true}, {"B1", "1234567899", true},
-      {"B1", "1234567889", true}, {"B1", "1234567890", false},
+      {"B1", "1234567897", true},
+      {"B1", "1234567899", true},
+      {"B1", "1234567889", true},
+      {"B1", "1234567890", false},
       // "C8": "00", "04", "07"; 1234567881 passes only "07" (00: 9, 04: 4).
-      {"C8", "1234567897", true}, {"C8", "1234567892", true},
-      {"C8", "1234567881", true}, {"C8", "1234567880", false},
+      {"C8", "1234567897", true},
+      {"C8", "1234567892", true},
+      {"C8", "1234567881", true},
+      {"C8", "1234567880", false},
       // "C9": "00", "07".
-      {"C9", "1234567897", true}, {"C9", "1234567881", true}, {"C9", "1234567880", false},
+      {"C9", "1234567897", true},
+      {"C9", "1234567881", true},
+      {"C9", "1234567880", false},
       // "D6": "07", "03", "00".
-      {"D6", "1234567881", true}, {"D6", "1234567890", true},
-      {"D6", "1234567897", true}, {"D6", "1234567891", false},
+      {"D6", "1234567881", true},
+      {"D6", "1234567890", true},
+      {"D6", "1234567897", true},
+      {"D6", "1234567891", false},
       // "D9": "00", "10", "18".
-      {"D9", "1234567897", true}, {"D9", "1234567890", true},
-      {"D9", "1234567899", true}, {"D9", "1234567891", false},
+      {"D9", "1234567897", true},
+      {"D9", "1234567890", true},
+      {"D9", "1234567899", true},
+      {"D9", "1234567891", false},
       // "E3": "00", "21".
-      {"E3", "1234567897", true}, {"E3", "1234567893", true}, {"E3", "1234567890", false},
+      {"E3", "1234567897", true},
+      {"E3", "1234567893", true},
+      {"E3", "1234567890", false},
       // "E4": "02", "00". Body 123456780: "02" 202 - 18 = 184, mod 11 = 8 -> 3;
       // "00" 43 - 9 = 34 -> 6.
-      {"E4", "1234567897", true}, {"E4", "1234567806", true}, {"E4", "1234567800", false},
+      {"E4", "1234567897", true},
+      {"E4", "1234567806", true},
+      {"E4", "1234567800", false},
   };
   for (const Case& c : kCases) {
     EXPECT_EQ(Passes(c.code, c.account), c.passes)
@@ -71,6 +97,7 @@ TEST(ChainedMethods, LaterMethodsAreTriedAndNoneMeansFail) {
 // fail both: below 1 000 000 000 "27" is "00" itself, and for ten digits it
 // is the transformation-table sum, 45 -> 5 for the body 123456789.
 TEST(ChainedMethods, D3AcceptsWhatZeroZeroAcceptsAndFailsWhenBothFail) {
+  // clang-format off
   static constexpr Case kCases[] = {
       {"D3", "1234567897", true},
       // Nine digits, body 012345678: cross sums 7+7+3+5+8+3+4+1 = 38 -> 2.
@@ -78,6 +105,7 @@ TEST(ChainedMethods, D3AcceptsWhatZeroZeroAcceptsAndFailsWhenBothFail) {
       {"D3", "1234567890", false},  // "00" wants 7, "27" wants 5
       {"D3", "123456780", false},   // "00" (and so "27") wants 2
   };
+  // clang-format on
   for (const Case& c : kCases) {
     EXPECT_EQ(Passes(c.code, c.account), c.passes) << "account " << c.account;
   }
@@ -91,6 +119,7 @@ TEST(ChainedMethods, C2TriesItsThirdMethodOnlyAfterThirdSeptember2017) {
     const char* account;
     bool passes;
   };
+  // clang-format off
   const DatedCase kCases[] = {
       {year{2017} / September / 3, "1234567892", false},  // only "04" accepts it
       {year{2017} / September / 4, "1234567892", true},
@@ -101,6 +130,7 @@ TEST(ChainedMethods, C2TriesItsThirdMethodOnlyAfterThirdSeptember2017) {
       {year{2024} / March / 4, "1234567897", true},
       {year{2024} / March / 4, "1234567890", false},  // none of the three
   };
+  // clang-format on
   for (const DatedCase& c : kCases) {
     platform::ScopedClockOverride pin(c.today);
     EXPECT_EQ(Passes("C2", c.account), c.passes)

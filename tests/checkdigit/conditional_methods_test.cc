@@ -50,6 +50,7 @@ void ExpectAll(std::span<const Case> cases) {
 
 // Number thresholds and ranges that skip the check or change the rule.
 TEST(ConditionalMethodsTest, ThresholdsAndRanges) {
+  // clang-format off
   static constexpr Case kCases[] = {
       // "08": below 60000 unchecked ("00" expects 8 for 59999), else "00".
       {"08", "59999", true},
@@ -123,11 +124,13 @@ TEST(ConditionalMethodsTest, ThresholdsAndRanges) {
       {"D8", "100000009", false},  // t = 10, though "00" passes
       {"D8", "9999996", false},  // t = 0, though "00" passes (54 -> 6)
   };
+  // clang-format on
   ExpectAll(kCases);
 }
 
 // "57" classes by the first two digits.
 TEST(ConditionalMethodsTest, Method57Classes) {
+  // clang-format off
   static constexpr Case kCases[] = {
       {"57", "185125434", true},  // the one account of its class with month 85
       {"57", "185125435", false},
@@ -151,11 +154,13 @@ TEST(ConditionalMethodsTest, Method57Classes) {
       // p = 90: "90" + "2345678": 9+0+2+6+4+1+6+5+8 = 41 -> 9 at p3.
       {"57", "9092345678", true},
   };
+  // clang-format on
   ExpectAll(kCases);
 }
 
 // Methods that depend on the significant length L.
 TEST(ConditionalMethodsTest, LengthConditions) {
+  // clang-format off
   static constexpr Case kCases[] = {
       // "23": p1-p6 w 2..7 against p7; remainder 10 expects p6.
       {"23", "1234560999", true},  // 12+15+16+15+12+7 = 77 -> 0
@@ -254,12 +259,14 @@ TEST(ConditionalMethodsTest, LengthConditions) {
       {"C5", "2123456789", false},
       {"C5", "12345", false},
   };
+  // clang-format on
   ExpectAll(kCases);
 }
 
 // Methods whose digits, weights or check position follow from digits of the
 // account.
 TEST(ConditionalMethodsTest, DigitSelectedRules) {
+  // clang-format off
   static constexpr Case kCases[] = {
       // "24": incremented w 1, 2, 3, ... from the first non-zero digit.
       {"24", "1234567898", true},  // 2+6+1+5+1+10+8+7+8 = 48 -> 8
@@ -350,11 +357,13 @@ TEST(ConditionalMethodsTest, DigitSelectedRules) {
       {"D5", "1234567892", true},  // 158 mod 10 = 8 -> 2
       {"D5", "1234567890", false},
   };
+  // clang-format on
   ExpectAll(kCases);
 }
 
 // Methods that choose another method by the leading digits, or chain them.
 TEST(ConditionalMethodsTest, LeadingDigitChoices) {
+  // clang-format off
   static constexpr Case kCases[] = {
       // "A5": "00", then "10" unless the account starts with "9".
       {"A5", "1234567897", true},
@@ -418,12 +427,14 @@ TEST(ConditionalMethodsTest, LeadingDigitChoices) {
       {"D0", "1234567896", true},
       {"D0", "1234567890", false},
   };
+  // clang-format on
   ExpectAll(kCases);
 }
 
 // "D2" shares four of the five unchecked ranges of "95", then tries "06",
 // "00" and "68".
 TEST(ConditionalMethodsTest, MethodD2AgainstMethod95) {
+  // clang-format off
   static constexpr Case kCases[] = {
       {"95", "950000002", true},
       {"D2", "950000000", true},  // computed: "06": 37 -> 7; "00": 1+9 = 10 -> 0
@@ -434,6 +445,7 @@ TEST(ConditionalMethodsTest, MethodD2AgainstMethod95) {
       {"D2", "123456789", true},  // "68" only: "06" -> 5, "00" -> 2
       {"D2", "1234567890", false},
   };
+  // clang-format on
   ExpectAll(kCases);
 }
 
@@ -445,6 +457,7 @@ TEST(ConditionalMethodsTest, DateLimits) {
     std::chrono::year_month_day today;
     bool passes;
   };
+  // clang-format off
   const DatedCase kCases[] = {
       // "45": unchecked for p1 "0" or p5 "1"; "48..." too after 3 June 2018.
       {"45", "123456789", year{2018} / 1 / 1, true},
@@ -470,6 +483,7 @@ TEST(ConditionalMethodsTest, DateLimits) {
       {"74", "1234567892", year{2016} / 12 / 5, true},  // "04" -> 2
       {"74", "1234567890", year{2020} / 1 / 1, false},
   };
+  // clang-format on
   for (const DatedCase& c : kCases) {
     platform::ScopedClockOverride pin(c.today);
     EXPECT_EQ(Passes(c.code, c.account), c.passes)

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "checkdigit/account_verifier.h"
-#include "method_test_support.h"
 #include "checkdigit/check_method_code.h"
+#include "method_test_support.h"
 
 namespace talvenor::checkdigit {
 namespace {
@@ -26,6 +26,7 @@ using Case = MethodCase;
 //   "E2" 5234567893: 438320 523456789 -> 67 -> 3
 //   "E2" 6234567891: 438320 623456789 -> 69 -> 1, but "6" at position 1 fails
 TEST(PrefixedMethodsTest, FifteenDigitChecks) {
+  // clang-format off
   const Case cases[] = {
       {"C6", "1234567896", true},  {"C6", "1234567890", false},
       {"C6", "234567899", true},   {"C6", "234567896", false},
@@ -37,6 +38,7 @@ TEST(PrefixedMethodsTest, FifteenDigitChecks) {
       {"E2", "1234567892", true},  {"E2", "1234567893", false},
       {"E2", "5234567893", true},  {"E2", "6234567891", false},
   };
+  // clang-format on
   for (const Case& c : cases) {
     EXPECT_EQ(Passes(c.code, c.account), c.passes) << c.code << " " << c.account;
   }

@@ -40,12 +40,16 @@ TEST(DigitValue, OnlyDigitsOneToNineCarryValue) {
 
 TEST(WeightedMod10, CrossModesAndAddend) {
   // Cross sums total 43: expected 7. Plain products total 70: expected 0.
-  EXPECT_EQ(OnlyPassingDigit([](int d) { return weightedMod10("123456789", d, kAlternating, 1); }), 7);
-  EXPECT_EQ(OnlyPassingDigit([](int d) { return weightedMod10("123456789", d, kAlternating, 0); }), 0);
+  EXPECT_EQ(OnlyPassingDigit([](int d) { return weightedMod10("123456789", d, kAlternating, 1); }),
+            7);
+  EXPECT_EQ(OnlyPassingDigit([](int d) { return weightedMod10("123456789", d, kAlternating, 0); }),
+            0);
   // crossMode -1: the remainder itself, 43 mod 10 = 3.
-  EXPECT_EQ(OnlyPassingDigit([](int d) { return weightedMod10("123456789", d, kAlternating, -1); }), 3);
+  EXPECT_EQ(OnlyPassingDigit([](int d) { return weightedMod10("123456789", d, kAlternating, -1); }),
+            3);
   // Addend 7: 43 + 7 = 50, expected 0.
-  EXPECT_EQ(OnlyPassingDigit([](int d) { return weightedMod10("123456789", d, kAlternating, 1, 7); }), 0);
+  EXPECT_EQ(
+      OnlyPassingDigit([](int d) { return weightedMod10("123456789", d, kAlternating, 1, 7); }), 0);
 }
 
 TEST(WeightedMod10, NonDigitsCountZeroButTakeTheirWeight) {
@@ -61,11 +65,12 @@ TEST(WeightedMod11, TenRulesOnRemainderTen) {
     int expected;  // the only passing digit, -1 for none
   };
   const Case cases[] = {
-      {0, 0}, {1, 0}, {2, 9}, {6, 9},  // 2 and 6: the string's last digit, 9
+      {0, 0}, {1, 0}, {2, 9},  {6, 9},  // 2 and 6: the string's last digit, 9
       {3, 9}, {4, 1}, {5, -1}, {7, -1}, {9, -1},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(OnlyPassingDigit([&](int d) { return weightedMod11("123456789", d, kTwoToTen, c.tenRule); }),
+    EXPECT_EQ(OnlyPassingDigit(
+                  [&](int d) { return weightedMod11("123456789", d, kTwoToTen, c.tenRule); }),
               c.expected)
         << "tenRule " << c.tenRule;
   }
@@ -96,7 +101,9 @@ TEST(WeightedMod11, RuleEightUsesTheRemainderAndItsCounterpart) {
 
 TEST(Mod10Variants, ReducedUnitsAndNextFive) {
   // Cross sums total 43 -> 4 + 3 = 7 -> expected 3.
-  EXPECT_EQ(OnlyPassingDigit([](int d) { return crossSumMod10Reduced("123456789", d, kAlternating); }), 3);
+  EXPECT_EQ(
+      OnlyPassingDigit([](int d) { return crossSumMod10Reduced("123456789", d, kAlternating); }),
+      3);
   // "99" weights 2,1: cross sums 9 + 9 = 18 -> 9 -> expected 1.
   EXPECT_TRUE(crossSumMod10Reduced("99", 1, kAlternating));
   // Units of 27 and 8: 7 + 8 = 15, expected 5.
@@ -113,8 +120,10 @@ TEST(Mod10Variants, ReducedUnitsAndNextFive) {
 
 TEST(LeftWeightedMod10, WeightsStartAtTheLeft) {
   // From the left 1*1 + 2*2 + 3*3 = 14, expected 6 (from the right it would be 0).
-  EXPECT_EQ(OnlyPassingDigit([](int d) { return leftWeightedMod10("123", d, kOneTwoThree, 0); }), 6);
-  EXPECT_EQ(OnlyPassingDigit([](int d) { return leftWeightedMod10("123", d, kOneTwoThree, -1); }), 4);
+  EXPECT_EQ(OnlyPassingDigit([](int d) { return leftWeightedMod10("123", d, kOneTwoThree, 0); }),
+            6);
+  EXPECT_EQ(OnlyPassingDigit([](int d) { return leftWeightedMod10("123", d, kOneTwoThree, -1); }),
+            4);
 }
 
 TEST(AlternatingLeftMod11, OddPlacesPlainEvenPlacesCrossSums) {
@@ -156,9 +165,12 @@ TEST(Mod11OneToZero, SwapsTheFirstTwoRemainders) {
 TEST(Mod11Remainder0or1Nine, OnlyNineCharacterStringsStartingWithNine) {
   constexpr int kWeights[] = {2, 3, 4, 5, 6, 7, 2, 3, 4};
   // 9*4 + 4*2 = 44: remainder 0, so only check digit 7 passes.
-  EXPECT_EQ(OnlyPassingDigit([&](int d) { return mod11Remainder0or1Nine("900000004", d, kWeights); }), 7);
+  EXPECT_EQ(
+      OnlyPassingDigit([&](int d) { return mod11Remainder0or1Nine("900000004", d, kWeights); }), 7);
   // 1*4 + 4*2 = 12: remainder 1, does not start with 9: nothing passes.
-  EXPECT_EQ(OnlyPassingDigit([&](int d) { return mod11Remainder0or1Nine("100000004", d, kWeights); }), -1);
+  EXPECT_EQ(
+      OnlyPassingDigit([&](int d) { return mod11Remainder0or1Nine("100000004", d, kWeights); }),
+      -1);
   // 8*4 + 4*2 = 40: remainder 7, expected 4.
   EXPECT_TRUE(mod11Remainder0or1Nine("800000004", 4, kWeights));
 }

@@ -15,7 +15,7 @@ struct Case {
   const char* code;
   const char* account;  // as the caller holds it, without leading zeros
   bool passes;
-  const char* after;    // the caller's account text afterwards
+  const char* after;  // the caller's account text afterwards
 };
 
 void ExpectAll(std::initializer_list<Case> cases) {
@@ -41,6 +41,7 @@ void ExpectAll(std::initializer_list<Case> cases) {
 //   0123456012 (not shifted): 12+15+16+15+12+7+0 = 77, mod 11 = 0 -> 0; the
 //   caller receives the ten-digit form.
 TEST(RewritingMethodsTest, TwentySix) {
+  // clang-format off
   ExpectAll({
       {"26", "12345674", true, "1234567400"},
       {"26", "12345678", false, "12345678"},
@@ -48,6 +49,7 @@ TEST(RewritingMethodsTest, TwentySix) {
       {"26", "1234567499", true, "1234567499"},
       {"26", "1234567599", false, "1234567599"},
   });
+  // clang-format on
 }
 
 // "50": positions 1-6 against position 7, weights 2..7 from the right.
@@ -58,12 +60,14 @@ TEST(RewritingMethodsTest, TwentySix) {
 //     "012345" -> 50 mod 11 = 6 -> 5 = position 7; the ten digits are kept.
 //   1234561: shifted 1234561000 expects 0, not 1.
 TEST(RewritingMethodsTest, Fifty) {
+  // clang-format off
   ExpectAll({
       {"50", "1234560789", true, "1234560789"},
       {"50", "1234560", true, "1234560000"},
       {"50", "123455", true, "0123455000"},
       {"50", "1234561", false, "1234561"},
   });
+  // clang-format on
 }
 
 // "63" and "C7": weights 2,1,2,1,2,1 with cross sums.
@@ -81,6 +85,7 @@ TEST(RewritingMethodsTest, Fifty) {
 //   0234567896: positions 2-7 "234567" -> 5+6+1+4+6+2 = 24 -> 6, not 8;
 //     "06": 18+24+28+30+30+28+6+6 = 170, mod 11 = 5 -> 6.
 TEST(RewritingMethodsTest, SixtyThreeAndCSeven) {
+  // clang-format off
   ExpectAll({
       {"63", "123456600", true, "123456600"},
       {"63", "1234566", true, "123456600"},
@@ -96,6 +101,7 @@ TEST(RewritingMethodsTest, SixtyThreeAndCSeven) {
       {"C7", "1234567893", false, "1234567893"},
       {"C7", "234567896", true, "234567896"},
   });
+  // clang-format on
 }
 
 // "76": the remainder mod 11 itself is the check digit, weights 2..7.
@@ -112,6 +118,7 @@ TEST(RewritingMethodsTest, SixtyThreeAndCSeven) {
 //   21234560: positions 2-7 "021234" -> 42 mod 11 = 9, not 5; position 3 "2"
 //     allows no sub-account check, though positions 4-9 would give 0.
 TEST(RewritingMethodsTest, SeventySix) {
+  // clang-format off
   ExpectAll({
       {"76", "1235", false, "1235"},
       {"76", "4123456012", true, "4123456012"},
@@ -123,6 +130,7 @@ TEST(RewritingMethodsTest, SeventySix) {
       {"76", "123547", true, "12354700"},
       {"76", "21234560", false, "21234560"},
   });
+  // clang-format on
 }
 
 }  // namespace

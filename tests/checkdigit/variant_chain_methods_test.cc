@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "checkdigit/account_verifier.h"
-#include "method_test_support.h"
 #include "checkdigit/check_method_code.h"
+#include "method_test_support.h"
 #include "platform/clock.h"
 
 namespace talvenor::checkdigit {
@@ -44,6 +44,7 @@ void ExpectAll(std::initializer_list<Case> cases) {
 //   pos 1-9, weights 2..10: 149 + 1*10 = 159, 159 mod 11 = 5               -> 6
 
 TEST(VariantChainMethodsTest, ThirdDigitNineRuleReplacesTheOwnVariants) {
+  // clang-format off
   ExpectAll({
       {"81", "1091234565", true},   // positions 3-9
       {"81", "1091234566", true},   // whole body, after positions 3-9 failed
@@ -56,9 +57,11 @@ TEST(VariantChainMethodsTest, ThirdDigitNineRuleReplacesTheOwnVariants) {
       {"86", "1091234565", true},  {"86", "1091234560", false},
       {"87", "1091234566", true},  {"87", "1091234560", false},
   });
+  // clang-format on
 }
 
 TEST(VariantChainMethodsTest, EachVariantCanPassOnItsOwn) {
+  // clang-format off
   ExpectAll({
       {"51", "1234560", true},   // mod 11 on 4-9
       {"51", "1234567", true},   // mod 11 on 5-9
@@ -82,6 +85,7 @@ TEST(VariantChainMethodsTest, EachVariantCanPassOnItsOwn) {
       {"86", "1234560", true},   // mod 11 on 4-9
       {"86", "1234567", false},  //
   });
+  // clang-format on
 }
 
 // "83" and "85": positions 3-4 "99" select modulus 11 on positions 3-9 only:
@@ -89,17 +93,20 @@ TEST(VariantChainMethodsTest, EachVariantCanPassOnItsOwn) {
 // The digit 8 would pass modulus 11 on 4-9 (113 mod 11 = 3 -> 8), and is a
 // high check digit for "85"; neither applies.
 TEST(VariantChainMethodsTest, NinetyNineAtPositionsThreeAndFour) {
+  // clang-format off
   ExpectAll({
       {"83", "0099123452", true},  {"83", "0099123458", false},
       {"85", "0099123452", true},  {"85", "0099123458", false},
       {"83", "1234560", true},     {"83", "1234567", true},
       {"83", "3947614", true},     {"83", "1234568", false},
   });
+  // clang-format on
 }
 
 // 1234568: both modulus-11 variants (0, 7) fail. "85" then passes any check
 // digit 7, 8 or 9; "51" and "83" go on to variants that cannot give 8.
 TEST(VariantChainMethodsTest, HighCheckDigitPassesEightyFiveOnly) {
+  // clang-format off
   ExpectAll({
       {"85", "1234568", true},  {"85", "1234569", true},
       {"85", "1234567", true},  {"51", "1234568", false},
@@ -107,6 +114,7 @@ TEST(VariantChainMethodsTest, HighCheckDigitPassesEightyFiveOnly) {
       {"85", "1234560", true},  {"85", "3947614", true},  // mod 11, then mod 7
       {"85", "1234561", false}, {"85", "3947613", false},
   });
+  // clang-format on
 }
 
 // tableMethod87 on 123456c: start at position 4 (c = 0, b = 0, s = 0):
@@ -128,6 +136,7 @@ TEST(VariantChainMethodsTest, HighCheckDigitPassesEightyFiveOnly) {
 // s = 4, b = 1: row A[4] = 8. The other variants expect 5, 6 and
 // (50 + 7*7 = 99) 0.
 TEST(VariantChainMethodsTest, TableMethodOfEightySeven) {
+  // clang-format off
   ExpectAll({
       {"87", "1234564", true},   // the table value
       {"87", "1234569", false},  // its counterpart only counts with "0" at position 4
@@ -141,6 +150,7 @@ TEST(VariantChainMethodsTest, TableMethodOfEightySeven) {
       {"87", "7123458", true},   // the table value
       {"87", "7123453", false},  // no counterpart: position 4 is "7"
   });
+  // clang-format on
 }
 
 // With positions 4-9 all "0" no table value exists: the table variant fails
@@ -158,6 +168,7 @@ TEST(VariantChainMethodsTest, EightySevenWithoutAStartDigit) {
 // 43 mod 11 = 10 -> 1; mod 7: 43 mod 7 = 1 -> 6; mod 9: 43 mod 9 = 7 -> 2;
 // plain mod 10: 6+2+2+3+4 = 17 -> 3.
 TEST(VariantChainMethodsTest, NinetyVariants) {
+  // clang-format off
   ExpectAll({
       {"90", "0091234565", true},  {"90", "1091234565", true},
       {"90", "1091234566", false},  // the whole body does not count here
@@ -165,6 +176,7 @@ TEST(VariantChainMethodsTest, NinetyVariants) {
       {"90", "1231236", true},     {"90", "1231232", true},
       {"90", "1234568", true},     {"90", "1234563", false},
   });
+  // clang-format on
 }
 
 // The account 1111115 passes only the dated variant: mod 11 on 4-9: 27 -> 6;
@@ -191,12 +203,14 @@ TEST(VariantChainMethodsTest, NinetyDatedVariantFromNinthJune2014) {
 //     with "000": 140 mod 11 = 8 -> 3; with "001": 142 mod 11 = 10 -> 1
 //   weights 2,4,8,5,10,9: 12+20+32+15+20+9 = 108, mod 11 = 9 -> 2
 TEST(VariantChainMethodsTest, NinetyOneChecksPositionSeven) {
+  // clang-format off
   ExpectAll({
       {"91", "1234560000", true},  {"91", "1234569000", true},
       {"91", "1234563000", true},  {"91", "1234562000", true},
       {"91", "1234561001", true},  {"91", "1234561000", false},
       {"91", "1234564000", false},
   });
+  // clang-format on
 }
 
 }  // namespace

@@ -35,8 +35,11 @@ std::string Refusal(std::string_view text) {
 }
 
 TEST(ReadBankCodeFile, MainLineGivesNameMethodAndRuleBranchesAddBics) {
-  BankLine main{.bankCode = "20030000", .shortName = "UniCredit", .bic = "HYVEDEMM300",
-                .method = "99", .ibanRule = "003200"};
+  BankLine main{.bankCode = "20030000",
+                .shortName = "UniCredit",
+                .bic = "HYVEDEMM300",
+                .method = "99",
+                .ibanRule = "003200"};
   BankLine branch = main;
   branch.feature = '2';
   branch.shortName = "Branch name";
@@ -59,8 +62,8 @@ TEST(ReadBankCodeFile, MainLineGivesNameMethodAndRuleBranchesAddBics) {
 TEST(ReadBankCodeFile, DeletedMainLineDropsTheBankButDeletedBranchesKeepTheirBic) {
   BankLine gone{.bankCode = "10010000", .changeMark = 'D'};
   BankLine kept{.bankCode = "10020000", .bic = ""};
-  BankLine deletedBranch{.bankCode = "10020000", .feature = '2', .bic = "BRANDEFFXXX",
-                         .changeMark = 'D'};
+  BankLine deletedBranch{
+      .bankCode = "10020000", .feature = '2', .bic = "BRANDEFFXXX", .changeMark = 'D'};
   const auto content = Read(Lines({gone, kept, deletedBranch}));
   ASSERT_EQ(content.records.size(), 1u);
   EXPECT_EQ(content.records[0].bankCode(), 10020000u);
@@ -118,6 +121,7 @@ TEST(ReadBankCodeFile, RefusesAnyMalformedLineNamingLineAndField) {
     BankLine bad;
     const char* expected;  // a part of the message
   };
+  // clang-format off
   const Case cases[] = {
       {"letter in bank code", {.bankCode = "1234567X"}, "Feld „Bankleitzahl“ (Spalten 1-8): „1234567X“"},
       {"bank code starting 0", {.bankCode = "01234567"}, "Bankleitzahl"},
@@ -133,6 +137,7 @@ TEST(ReadBankCodeFile, RefusesAnyMalformedLineNamingLineAndField) {
       {"BIC in lower case", {.bic = "testdeffxxx"}, "Feld „BIC“"},
       {"short BIC", {.bic = "TESTDEFF"}, "Feld „BIC“"},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     BankLine bad = c.bad;
@@ -151,6 +156,7 @@ TEST(ReadBankCodeFile, RefusesFilesThatAreNotWholeOrOfOneWidth) {
   };
   const std::string good = MakeLine(BankLine{});
   const std::string publicLine = MakeLine(BankLine{.bankCode = "20000000", .ibanRule = ""});
+  // clang-format off
   const Case cases[] = {
       {"empty file", "", "leer"},
       {"widths mixed", good + "\r\n" + publicLine + "\r\n", "Zeile 2 hat 168 Zeichen, die erste Zeile 174"},
@@ -164,6 +170,7 @@ TEST(ReadBankCodeFile, RefusesFilesThatAreNotWholeOrOfOneWidth) {
       {"second main line", Lines({BankLine{}, BankLine{}}), "Zeile 2: zweite Hauptstelle"},
       {"branch without main line", Lines({BankLine{.feature = '2'}}), "keine Hauptstelle"},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     const std::string message = Refusal(c.text);

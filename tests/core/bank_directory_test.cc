@@ -77,12 +77,14 @@ TEST(ResolveDeletion, RulesThirtyOneToThirtyFiveSuppressTheNotice) {
     long prefix;
     bool notice;
   };
+  // clang-format off
   const Case cases[] = {
       {3200, 85, false}, {3200, 150, false}, {3200, 0, true},   {3200, 42, true},
       {3200, 80, false}, {3200, 89, false},  {3200, 79, true},  {3200, 99, true},
       {3301, 85, true},  {3301, 100, false}, {3100, 0, false},  {3199, 42, false},
       {3501, 85, false}, {3600, 85, true},   {0, 150, true},    {3099, 85, true},
   };
+  // clang-format on
   for (const Case& c : cases) {
     const BankDirectory directory = SmallDirectory(c.rule);
     const BlzInfoIBAN* record = directory.Lookup("20000002");

@@ -31,16 +31,22 @@ TEST_F(EditionFolders, InstallReportsValidityWidthAndEveryChange) {
   EXPECT_EQ(test_support::ReadFile(result.storedAt), test_support::ReadFile(PublicEdition2026()));
   EXPECT_TRUE(result.warnings.empty());
   for (const char* part : {
-           "Gültig ab:       08.06.2026", "Gültig bis:      06.09.2026",
+           "Gültig ab:       08.06.2026",
+           "Gültig bis:      06.09.2026",
            "Zeilenbreite:    168 Zeichen (öffentliche Datei ohne IBAN-Regeln; die Regeln stammen "
            "aus der Ausgabe vom 04.03.2024)",
-           "Bankleitzahlen:  3503", "Diese Ausgabe ist ab sofort in Kraft.",
+           "Bankleitzahlen:  3503",
+           "Diese Ausgabe ist ab sofort in Kraft.",
            "Änderungen gegenüber der bisher geltenden Ausgabe vom 04.03.2024 (eingebaut):",
            // Counted independently with awk over both files' main lines.
-           "Neue Bankleitzahlen (10):", "    70022424  Scalable Capital Bank\n",
-           "Entfallene Bankleitzahlen (51):", "    20050000  Hamburg Commercial Bank\n",
-           "Geänderte Prüfzifferberechnungsmethode (10):", "    33060592  51 → 09\n",
-           "Geänderter BIC (4):", "    50127700  PAYODE22XXX → PAYODEF2XXX\n",
+           "Neue Bankleitzahlen (10):",
+           "    70022424  Scalable Capital Bank\n",
+           "Entfallene Bankleitzahlen (51):",
+           "    20050000  Hamburg Commercial Bank\n",
+           "Geänderte Prüfzifferberechnungsmethode (10):",
+           "    33060592  51 → 09\n",
+           "Geänderter BIC (4):",
+           "    50127700  PAYODE22XXX → PAYODEF2XXX\n",
            "Keine IBAN-Regel bekannt, die Standardregel wird angenommen (10 Bankleitzahlen):",
        }) {
     EXPECT_TRUE(Contains(report, part)) << part << "\n---\n" << report;
@@ -53,21 +59,21 @@ TEST_F(EditionFolders, SameStartDateReplacesAndOffScheduleDatesWarn) {
   Install(PublicEdition2026(), "2026-06-08");
   const InstallResult again =
       Install(Scratch("extended.txt", BuiltinWithRule("37050198", "000000")), "2026-06-08");
-  EXPECT_TRUE(Contains(again.message, "Sie ersetzt die bisher installierte Ausgabe vom 08.06.2026."));
+  EXPECT_TRUE(
+      Contains(again.message, "Sie ersetzt die bisher installierte Ausgabe vom 08.06.2026."));
   // Compared with the public edition it replaces, which took rule 0007.
   EXPECT_TRUE(Contains(again.message, "Geänderte IBAN-Regel (1):\n    37050198  0007 00 → 0000 00"))
       << again.message;
   EXPECT_EQ(test_support::ReadFile(user_ / "blz_2026_06_08.txt"),
             BuiltinWithRule("37050198", "000000"));
 
-  const InstallResult early = Install(Scratch("aktuell.txt", test_support::ReadFile(PublicEdition2026())),
-                                      "2026-06-10");
+  const InstallResult early =
+      Install(Scratch("aktuell.txt", test_support::ReadFile(PublicEdition2026())), "2026-06-10");
   ASSERT_EQ(early.warnings.size(), 1u);
   EXPECT_TRUE(Contains(early.warnings[0], "Der 10.06.2026 ist kein planmäßiger Termin"));
   // A date in the name that --valid-from overrides is said to be overridden.
-  const InstallResult named = Install(Scratch("blz_2026_09_07.txt",
-                                              test_support::ReadFile(PublicEdition2026())),
-                                      "2026-12-07");
+  const InstallResult named = Install(
+      Scratch("blz_2026_09_07.txt", test_support::ReadFile(PublicEdition2026())), "2026-12-07");
   EXPECT_TRUE(Contains(named.warnings.at(0), "Der Dateiname nennt den 07.09.2026"));
   EXPECT_TRUE(Contains(named.message, "Diese Ausgabe tritt am 07.12.2026 in Kraft"));
   EXPECT_TRUE(fs::exists(user_ / "blz_2026_12_07.txt"));
@@ -88,6 +94,7 @@ TEST_F(EditionFolders, EveryRefusalLeavesTheInstalledEditionsAsTheyWere) {
     std::optional<std::string> validFrom;
     const char* expected;
   };
+  // clang-format off
   const Case cases[] = {
       {"no date", Scratch("blz-aktuell.txt", good), std::nullopt, "--valid-from JJJJ-MM-TT"},
       {"malformed date", Scratch("a.txt", good), "08.06.2026", "kein gültiges Datum"},
@@ -103,11 +110,11 @@ TEST_F(EditionFolders, EveryRefusalLeavesTheInstalledEditionsAsTheyWere) {
       {"folder", root_, "2026-09-07", "ist keine gewöhnliche Datei"},
       {"FIFO", fifo, "2026-09-07", "ist keine gewöhnliche Datei"},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    const InstallResult result =
-        InstallEdition(InstallRequest{c.file, c.validFrom, user_, year{2026} / July / 1},
-                       Catalogue());
+    const InstallResult result = InstallEdition(
+        InstallRequest{c.file, c.validFrom, user_, year{2026} / July / 1}, Catalogue());
     EXPECT_FALSE(result.installed);
     EXPECT_TRUE(Contains(result.message, c.expected)) << result.message;
     EXPECT_TRUE(Contains(result.message, "Es wurde nichts installiert."));

@@ -21,9 +21,7 @@ namespace talvenor::testing {
 namespace fs = std::filesystem;
 
 // The public edition of 8 June 2026 (168 characters, no rule numbers).
-inline fs::path PublicEdition2026() {
-  return fs::path(TALVENOR_TEST_DATA) / "blz_2026_06_08.txt";
-}
+inline fs::path PublicEdition2026() { return fs::path(TALVENOR_TEST_DATA) / "blz_2026_06_08.txt"; }
 
 // The built-in file with the rule field of `bankCode`'s lines replaced by
 // `rule` (six digits).

@@ -95,8 +95,11 @@ TEST(IbanCheck, ForeignIbansGetLengthAndCheckDigitsOnly) {
 TEST(IbanCheck, TextsThatAreNoIban) {
   const std::string forty(40, '1');
   for (const std::string& text :
-       {std::string(), std::string("   "), std::string("DE98 3705"), std::string("DE98370501981234S67897"),
-        "DE" + forty, std::string("DE98370501981234\n567897"), std::string("DE98\x01" "370501981234567897"),
+       {std::string(), std::string("   "), std::string("DE98 3705"),
+        std::string("DE98370501981234S67897"), "DE" + forty,
+        std::string("DE98370501981234\n567897"),
+        std::string("DE98\x01"
+                    "370501981234567897"),
         std::string("DE98  3705 0198 1234 5678 97"), std::string("DE983 705 0198 1234 5678 97"),
         std::string("DE98-3705-0198-1234-5678-97"), std::string("9898370501981234567897"),
         std::string("DE98 370501981234567897"), std::string("DE98370501981234567897\xc3\xa4")}) {

@@ -20,21 +20,19 @@
 namespace talvenor {
 namespace {
 
-
 // Every rule number with a step of its own; all other numbers have none.
 constexpr int kDispatchedRules[] = {
-    200,  300,  400,  500,  501,  502,  503,  600,  700,  800,  900,  1000, 1001,
-    1100, 1200, 1201, 1300, 1301, 1400, 1500, 1501, 1600, 1700, 1800, 1900, 2000,
-    2001, 2002, 2100, 2101, 2200, 2300, 2400, 2500, 2600, 2700, 2800, 2900, 3000,
-    3100, 3101, 3200, 3300, 3301, 3400, 3500, 3501, 3600, 3700, 3800, 3900, 4000,
-    4001, 4100, 4200, 4201, 4300, 4301, 4400, 4500, 4501, 4600, 4700, 4800, 4901,
-    5000, 5100, 5200, 5300, 5400, 5401, 5500, 5600, 5601, 5602, 5603, 5700};
+    200,  300,  400,  500,  501,  502,  503,  600,  700,  800,  900,  1000, 1001, 1100, 1200, 1201,
+    1300, 1301, 1400, 1500, 1501, 1600, 1700, 1800, 1900, 2000, 2001, 2002, 2100, 2101, 2200, 2300,
+    2400, 2500, 2600, 2700, 2800, 2900, 3000, 3100, 3101, 3200, 3300, 3301, 3400, 3500, 3501, 3600,
+    3700, 3800, 3900, 4000, 4001, 4100, 4200, 4201, 4300, 4301, 4400, 4500, 4501, 4600, 4700, 4800,
+    4901, 5000, 5100, 5200, 5300, 5400, 5401, 5500, 5600, 5601, 5602, 5603, 5700};
 
 TEST(RuleCatalogue, ExactlyTheDispatchedRuleNumbersHaveAStep) {
   EXPECT_EQ(std::size(kDispatchedRules), 77u);
   for (int rule : kDispatchedRules) EXPECT_NE(FindRuleStep(rule), nullptr) << rule;
-  for (int rule : {0, 1, 100, 101, 199, 201, 504, 1002, 2003, 3302, 3502, 4202, 4302, 4502,
-                   4900, 4902, 5402, 5604, 5701, 9900, -200}) {
+  for (int rule : {0,    1,    100,  101,  199,  201,  504,  1002, 2003, 3302, 3502,
+                   4202, 4302, 4502, 4900, 4902, 5402, 5604, 5701, 9900, -200}) {
     EXPECT_EQ(FindRuleStep(rule), nullptr) << rule;
   }
 }
@@ -71,8 +69,7 @@ const DirectoryCase kDirectoryCases[] = {
     {"70150000", "70000", "SSKMDEMMXXX", "DE64701500000018180018", kVerdictDonationValid, 1,
      "18180018"},
     // Rule 700: donation account 111.
-    {"37050198", "111", "COLSDE33XXX", "DE15370501980000001115", kVerdictDonationValid, 1,
-     "1115"},
+    {"37050198", "111", "COLSDE33XXX", "DE15370501980000001115", kVerdictDonationValid, 1, "1115"},
     // The table has 8888, not 888; 888 is checked like any account (and fails).
     {"37050198", "8888", "COLSDE33XXX", "DE42370501981901335750", kVerdictDonationValid, 1,
      "1901335750"},
@@ -106,8 +103,7 @@ const DirectoryCase kDirectoryCases[] = {
     {"38060186", "100", "GENODED1BRS", "DE43380601862009090013", kVerdictPseudoReplaced, 1,
      "2009090013"},
     // Rule 1800: account 556, and the ten-digit 5435435430 keyed without its "5".
-    {"39060180", "556", "GENODED1AAC", "DE05390601800120440110", kVerdictReplaced, 1,
-     "120440110"},
+    {"39060180", "556", "GENODED1AAC", "DE05390601800120440110", kVerdictReplaced, 1, "120440110"},
     {"39060180", "5435435430", "GENODED1AAC", "DE37390601800543543543", kVerdictReplaced, 1,
      "543543543"},
     // Rule 2002: the donation account 9999 of 50070010.
@@ -191,8 +187,7 @@ const DirectoryCase kDirectoryCases[] = {
     // Rule 5000, method 00.
     {"28252760", "1234567897", "BRLADE21LER", "DE25285500001234567897", kVerdictValid, 15},
     // Rule 5100: account 333.
-    {"60050101", "333", "SOLADEST600", "DE96600501017832500881", kVerdictReplaced, 1,
-     "7832500881"},
+    {"60050101", "333", "SOLADEST600", "DE96600501017832500881", kVerdictReplaced, 1, "7832500881"},
     // Rule 5300: adjusted accounts move to 60050101.
     {"55050000", "901", "SOLADEST600", "DE57600501017401507497", kVerdictAdjusted, 15,
      "7401507497"},
@@ -266,6 +261,7 @@ struct StepCase {
 };
 
 // 10000000 has method 09 (every account passes); 20050550 has method 00.
+// clang-format off
 const StepCase kStepCases[] = {
     // Rule 0002: last three IBAN digits "6.." or "86." are refused.
     {200, "10000000", nullptr, "1234567600", nullptr, "", "MARKDEF1100", kVerdictExcluded, 12},
@@ -391,6 +387,7 @@ const StepCase kStepCases[] = {
     {5603, "10000000", nullptr, "1234567890", "10000000", "1234567890", "MARKDEF1100",
      kVerdictValid, 0},
 };
+// clang-format on
 
 TEST_F(RuleStepTest, RulesOutsideTheDirectoryAndFurtherVersions) {
   for (const StepCase& c : kStepCases) {
@@ -425,6 +422,7 @@ struct SubstitutionCase {
   int resultCode;
 };
 
+// clang-format off
 const SubstitutionCase kSubstitutionCases[] = {
     {800, "10000000", "50020200", "BHFBDEFF500", 15},
     {1200, "10000000", "50050000", "HELADEFFXXX", 15},
@@ -454,6 +452,7 @@ const SubstitutionCase kSubstitutionCases[] = {
     {5500, "10000000", "25410200", "BHWBDE2HXXX", 15},
     {5700, "10000000", "10000000", "MARKDEF1100", 0},
 };
+// clang-format on
 
 TEST_F(RuleStepTest, BankCodeSubstitutions) {
   for (const SubstitutionCase& c : kSubstitutionCases) {
@@ -487,15 +486,15 @@ TEST_F(RuleStepTest, Rule0036RefusalStillMovesBankCodeAndBic) {
   EXPECT_EQ(run.texts.iban, "");
   // v is the value of the first five digits: 9-299, 600-999, 9000-9999,
   // 20000-29999, 71000-84999 and 86000-89999 are refused at both ends.
-  for (const char* account : {"0000900000", "0029900000", "0060000000", "0099900000",
-                              "0900000000", "0999900000", "2000000000", "2999900000",
-                              "7100000000", "8499900000", "8600000000", "8999900000"}) {
+  for (const char* account :
+       {"0000900000", "0029900000", "0060000000", "0099900000", "0900000000", "0999900000",
+        "2000000000", "2999900000", "7100000000", "8499900000", "8600000000", "8999900000"}) {
     EXPECT_EQ(Evaluate(3600, "21050000", account).code, 12) << account;
   }
   // Their neighbours are not refused (the check decides).
-  for (const char* account : {"0000800000", "0030000000", "0059900000", "0100000000",
-                              "0899900000", "1000000000", "1999900000", "3000000000",
-                              "7099900000", "8500000000", "8599900000", "9000000000"}) {
+  for (const char* account :
+       {"0000800000", "0030000000", "0059900000", "0100000000", "0899900000", "1000000000",
+        "1999900000", "3000000000", "7099900000", "8500000000", "8599900000", "9000000000"}) {
     EXPECT_NE(Evaluate(3600, "21050000", account).code, 12) << account;
   }
 }

@@ -34,8 +34,8 @@ class RuleEngineTest : public ::testing::Test {
   };
 
   // Evaluates `account` for the record of `bankCode` under `rule`.
-  Run Evaluate(const char* bankCode, std::string account, int rule = 0,
-               std::string entered = "", bool substituted = false) {
+  Run Evaluate(const char* bankCode, std::string account, int rule = 0, std::string entered = "",
+               bool substituted = false) {
     const BlzInfoIBAN* record = directory_.Lookup(bankCode);
     EXPECT_NE(record, nullptr);
     if (entered.empty()) entered = bankCode;

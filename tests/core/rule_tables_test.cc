@@ -36,8 +36,8 @@ TEST(RuleTablesIntegrity, ReplacementTableSizes) {
   };
   // Multi-key entries count once per key: rule 0007 has 27 entries, three of
   // them with 3, 2 and 4 keys (27 + 2 + 1 + 3 = 33).
-  const Size sizes[] = {{400, 10}, {600, 4},  {1100, 2}, {700, 33},  {1500, 12},
-                        {1700, 10}, {1800, 4}, {2400, 4}, {3300, 5},  {3400, 2},
+  const Size sizes[] = {{400, 10},  {600, 4},  {1100, 2}, {700, 33}, {1500, 12},
+                        {1700, 10}, {1800, 4}, {2400, 4}, {3300, 5}, {3400, 2},
                         {3500, 1},  {5100, 4}, {5400, 53}};
   ASSERT_EQ(std::size(rt::kReplacementTables), std::size(sizes));
   for (std::size_t i = 0; i < std::size(sizes); ++i) {
@@ -160,13 +160,13 @@ struct ReplaceCase {
 void ExpectReplacement(const ReplaceCase& c) {
   std::string account = c.account;
   const bool hit = ReplaceAccountFromTable(c.bankCode, account, c.ruleNumber);
-  SCOPED_TRACE(std::string(c.bankCode) + " " + c.account + " rule " +
-               std::to_string(c.ruleNumber));
+  SCOPED_TRACE(std::string(c.bankCode) + " " + c.account + " rule " + std::to_string(c.ruleNumber));
   EXPECT_EQ(hit, c.expected != nullptr);
   EXPECT_EQ(account, c.expected != nullptr ? c.expected : c.account);
 }
 
 TEST(ReplaceAccountFromTable, FirstAndLastRowOfEveryTable) {
+  // clang-format off
   const ReplaceCase cases[] = {
       {"12345678", "135", 400, "990021440"},
       {"12345678", "484848", 400, "920018963"},
@@ -204,10 +204,12 @@ TEST(ReplaceAccountFromTable, FirstAndLastRowOfEveryTable) {
       {"12345678", "500", 5400, "500500"},
       {"12345678", "26610700", 5401, "266107000"},
   };
+  // clang-format on
   for (const auto& c : cases) ExpectReplacement(c);
 }
 
 TEST(ReplaceAccountFromTable, LeadingZerosAndLengthCondition) {
+  // clang-format off
   const ReplaceCase cases[] = {
       {"10050000", "0000000135", 400, "990021440"},
       {"10050000", "  135", 400, "990021440"},   // the number read skips blanks
@@ -216,10 +218,12 @@ TEST(ReplaceAccountFromTable, LeadingZerosAndLengthCondition) {
       {"12345678", "0000000000", 400, nullptr},
       {"12345678", "", 400, nullptr},
   };
+  // clang-format on
   for (const auto& c : cases) ExpectReplacement(c);
 }
 
 TEST(ReplaceAccountFromTable, TrialOrderPutsBankCodeTablesFirst) {
+  // clang-format off
   const ReplaceCase cases[] = {
       // Bank code 10050000 always goes to the rule-0004 table.
       {"10050000", "135", 3200, "990021440"},
@@ -238,20 +242,24 @@ TEST(ReplaceAccountFromTable, TrialOrderPutsBankCodeTablesFirst) {
       {"37050198", "135", 400, "990021440"},
       {"37050198", "111", 400, nullptr},
   };
+  // clang-format on
   for (const auto& c : cases) ExpectReplacement(c);
 }
 
 TEST(ReplaceAccountFromTable, RuleNumbersWithoutTableMiss) {
+  // clang-format off
   const ReplaceCase cases[] = {
       {"12345678", "135", 0, nullptr},     {"12345678", "135", 401, nullptr},
       {"12345678", "94", 3200, nullptr},   {"12345678", "502", 3500, nullptr},
       {"12345678", "556", 1801, nullptr},  {"12345678", "500", 5402, nullptr},
       {"12345678", "135", -1, nullptr},
   };
+  // clang-format on
   for (const auto& c : cases) ExpectReplacement(c);
 }
 
 TEST(ReplaceAccountFromTable, Rule0018Keys) {
+  // clang-format off
   const ReplaceCase cases[] = {
       {"12345678", "5435435430", 1800, "543543543"},
       {"12345678", "435435430", 1800, nullptr},  // only from ten characters
@@ -263,10 +271,12 @@ TEST(ReplaceAccountFromTable, Rule0018Keys) {
       {"12345678", "50000000556", 1800, nullptr},  // eleven digits
       {"12345678", "5000009801", 1800, nullptr},
   };
+  // clang-format on
   for (const auto& c : cases) ExpectReplacement(c);
 }
 
 TEST(ReplaceAccountFromTable, Rule0054Keys) {
+  // clang-format off
   const ReplaceCase cases[] = {
       {"12345678", "1761070000", 5400, "176107000"},
       {"12345678", "2210531180", 5401, "201053180"},
@@ -284,6 +294,7 @@ TEST(ReplaceAccountFromTable, Rule0054Keys) {
       {"12345678", "9796740", 5400, nullptr},
       {"12345678", "10796743", 5400, nullptr},
   };
+  // clang-format on
   for (const auto& c : cases) ExpectReplacement(c);
 }
 
@@ -313,6 +324,7 @@ TEST(ReplacePseudoAccount, KeyAndBankCodeTogether) {
     const char* bankCode;
     const char* account;
     const char* expected;
+    // clang-format off
   } const cases[] = {
       {"30040000", "36", "261103600"},  // first row
       {"60080000", "500500500", "901581400"},  // last row
@@ -326,6 +338,7 @@ TEST(ReplacePseudoAccount, KeyAndBankCodeTogether) {
       {"30040000", "37", nullptr},
       {"30040000", "", nullptr},
   };
+  // clang-format on
   for (const auto& c : cases) {
     std::string account = c.account;
     EXPECT_EQ(ReplacePseudoAccount(c.bankCode, account), c.expected != nullptr)
@@ -339,6 +352,7 @@ TEST(IsExcludedPseudoAccount, RangeAtListedBankCodes) {
     const char* bankCode;
     const char* account;
     bool excluded;
+    // clang-format off
   } const cases[] = {
       {"10080900", "998000000", true},   // first code, lower bound
       {"76080053", "999499999", true},   // last code, upper bound
@@ -351,6 +365,7 @@ TEST(IsExcludedPseudoAccount, RangeAtListedBankCodes) {
       {"1008090", "998000000", false},
       {"", "998000000", false},
   };
+  // clang-format on
   for (const auto& c : cases) {
     EXPECT_EQ(IsExcludedPseudoAccount(c.bankCode, c.account), c.excluded)
         << c.bankCode << " " << c.account;
@@ -365,6 +380,7 @@ TEST(ReplaceAdjustedAccount, SubTablesByBankCode) {
     const char* bankCode;
     const char* account;
     const char* expected;
+    // clang-format off
   } const cases[] = {
       {"55050000", "901", "7401507497"},
       {"55050000", "119345106", "7401555906"},
@@ -386,6 +402,7 @@ TEST(ReplaceAdjustedAccount, SubTablesByBankCode) {
       {"86050001", "4394", nullptr},
       {"60050000", "901", nullptr},
   };
+  // clang-format on
   for (const auto& c : cases) {
     std::string account = c.account;
     EXPECT_EQ(ReplaceAdjustedAccount(c.bankCode, account), c.expected != nullptr)
@@ -401,6 +418,7 @@ TEST(FindFixedIban, ShortAccountsOnly) {
   struct Case {
     const char* account;
     const char* expected;
+    // clang-format off
   } const cases[] = {
       {"36", "DE29380101111010240003"},
       {"0000000036", "DE29380101111010240003"},
@@ -410,6 +428,7 @@ TEST(FindFixedIban, ShortAccountsOnly) {
       {"1000000036", nullptr},
       {"", nullptr},
   };
+  // clang-format on
   for (const auto& c : cases) {
     std::string iban = "unchanged";
     EXPECT_EQ(FindFixedIban(c.account, iban), c.expected != nullptr) << c.account;
@@ -424,12 +443,14 @@ TEST(SuccessorBankCode, ListedAndUnlistedPrefixes) {
   struct Case {
     long prefix;
     std::string_view expected;
+    // clang-format off
   } const cases[] = {
       {100, "76020070"}, {101, "10020890"}, {341, "10020890"}, {342, "10020890"},
       {162, "70020270"}, {163, "70020270"}, {164, "70020270"}, {733, "83020087"},
       {798, "70020270"}, {333, "own"},      {401, "own"},      {799, "own"},
       {99, "own"},       {0, "own"},        {-100, "own"},     {1000, "own"},
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(SuccessorBankCode(c.prefix, "own"), c.expected) << c.prefix;
 }
 
@@ -439,7 +460,7 @@ TEST(InRule0030AccountList, WholeAccountsOnly) {
   EXPECT_TRUE(InRule0030AccountList("300008542"));
   EXPECT_TRUE(InRule0030AccountList("0001718190"));
   EXPECT_FALSE(InRule0030AccountList("1718191"));
-  EXPECT_FALSE(InRule0030AccountList("171819"));    // part of an entry
+  EXPECT_FALSE(InRule0030AccountList("171819"));  // part of an entry
   EXPECT_FALSE(InRule0030AccountList("17181900"));
   EXPECT_FALSE(InRule0030AccountList("1718190x"));
   EXPECT_FALSE(InRule0030AccountList("19999999999"));

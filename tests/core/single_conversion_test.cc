@@ -16,9 +16,10 @@ namespace {
 class DebugIni {
  public:
   explicit DebugIni(const std::string& content) {
-    folder_ = std::filesystem::temp_directory_path() /
-              ("talvenor_debug_ini_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    folder_ =
+        std::filesystem::temp_directory_path() /
+        ("talvenor_debug_ini_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+         "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::create_directories(folder_);
     std::ofstream(path()) << content;
   }
@@ -35,7 +36,8 @@ SingleConversionOutcome Convert(std::string_view bank, std::string_view account,
 }
 
 TEST(ConvertSingle, InvalidBankCodes) {
-  for (const char* bank : {"1000000", "01000000", "91000000", "99999999", "10000009", "", "100000000"}) {
+  for (const char* bank :
+       {"1000000", "01000000", "91000000", "99999999", "10000009", "", "100000000"}) {
     const auto outcome = Convert(bank, "1234567890");
     EXPECT_EQ(outcome.status, SingleConversionStatus::InvalidBankCode) << bank;
     EXPECT_EQ(outcome.bankName, "");
@@ -91,7 +93,8 @@ TEST(ConvertSingle, DebugIniOverridesTheRuleOfTheBankInUse) {
 
   const DebugIni negative("[useregel]\n21000000=-1\n");
   EXPECT_EQ(ResultNumber(Convert("21000000", "1234567897", negative.path()).resultCode), 50);
-  EXPECT_EQ(ResultNumber(Convert("21000000", "1234567897", "/nonexistent/DEBUG.INI").resultCode), 50);
+  EXPECT_EQ(ResultNumber(Convert("21000000", "1234567897", "/nonexistent/DEBUG.INI").resultCode),
+            50);
   EXPECT_EQ(ResultNumber(Convert("21000000", "1234567897", {}).resultCode), 50);
 }
 

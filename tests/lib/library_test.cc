@@ -6,8 +6,8 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <iterator>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -18,8 +18,8 @@ const std::string kData = TALVENOR_TEST_DATA;
 const std::string kSample = kData + "/../../examples/IBANHIN.txt";
 
 fs::path FreshFolder(const std::string& name) {
-  const fs::path folder = fs::temp_directory_path() /
-                          ("talvenor_lib_" + name + "_" + std::to_string(::getpid()));
+  const fs::path folder =
+      fs::temp_directory_path() / ("talvenor_lib_" + name + "_" + std::to_string(::getpid()));
   fs::remove_all(folder);
   fs::create_directories(folder);
   return folder;
@@ -126,10 +126,9 @@ TEST(Library, OpensAGivenFileOrSaysWhyNot) {
   } catch (const talvenor::Error& e) {
     EXPECT_NE(std::string(e.what()).find("--valid-from"), std::string::npos) << e.what();
   }
-  EXPECT_EQ(talvenor::Library::OpenFile((folder / "blz.txt").string(), "2026-06-08")
-                .edition()
-                .validFrom,
-            "2026-06-08");
+  EXPECT_EQ(
+      talvenor::Library::OpenFile((folder / "blz.txt").string(), "2026-06-08").edition().validFrom,
+      "2026-06-08");
   EXPECT_THROW(talvenor::Library::OpenFile((folder / "blz.txt").string(), "2026-13-01"),
                talvenor::Error);
   fs::remove_all(folder);

@@ -13,8 +13,8 @@ TEST(Clock, OverrideIsScopedAndNests) {
     ScopedClockOverride outer(year{2016} / 1 / 1);
     EXPECT_EQ(LocalToday(), year{2016} / 1 / 1);
     {
-      ScopedClockOverride inner(LocalDateTime{year{2024} / 6 / 2, std::chrono::hours{23},
-                                              std::chrono::minutes{59}});
+      ScopedClockOverride inner(
+          LocalDateTime{year{2024} / 6 / 2, std::chrono::hours{23}, std::chrono::minutes{59}});
       EXPECT_EQ(LocalToday(), year{2024} / 6 / 2);
       EXPECT_EQ(LocalNow().minute.count(), 59);
     }

@@ -43,6 +43,7 @@ TEST_F(ConfigFileTest, WhatCanBeRead) {
     ConfigFileState state;
     std::size_t size;
   };
+  // clang-format off
   const Case cases[] = {
       {folder_ / "FORMAT.INI", ConfigFileState::kRead, 22},
       {folder_ / "link.ini", ConfigFileState::kRead, 22},
@@ -57,6 +58,7 @@ TEST_F(ConfigFileTest, WhatCanBeRead) {
       {"/dev/zero", ConfigFileState::kUnusable, 0},           // never ends
       {"/dev/null", ConfigFileState::kUnusable, 0},
   };
+  // clang-format on
   for (const Case& c : cases) {
     std::string text = "vorher";
     EXPECT_EQ(ReadConfigFile(c.file, text), c.state) << c.file;

@@ -13,9 +13,16 @@ TEST(ParseLeadingLong, ReadsLikeTheCLibrary) {
     long expected;
   };
   const Case cases[] = {
-      {"10000000", 10000000}, {"  42abc", 42},  {"-17", -17}, {"+5", 5},
-      {"", 0},                {"abc", 0},       {"- 5", 0},   {"007", 7},
-      {"12 34", 12},          {"\t\n 9", 9},
+      {"10000000", 10000000},
+      {"  42abc", 42},
+      {"-17", -17},
+      {"+5", 5},
+      {"", 0},
+      {"abc", 0},
+      {"- 5", 0},
+      {"007", 7},
+      {"12 34", 12},
+      {"\t\n 9", 9},
   };
   for (const Case& c : cases) EXPECT_EQ(ParseLeadingLong(c.text), c.expected) << c.text;
 }
@@ -78,7 +85,10 @@ TEST(IsDigitsOnly, AcceptsOnlyTextsOfDigits) {
   EXPECT_FALSE(IsDigitsOnly("1234-"));
   EXPECT_FALSE(IsDigitsOnly("+1"));
   // The whole view counts: a NUL inside it is no digit.
-  EXPECT_FALSE(IsDigitsOnly(std::string_view("12\0" "3", 4)));
+  EXPECT_FALSE(
+      IsDigitsOnly(std::string_view("12\0"
+                                    "3",
+                                    4)));
   EXPECT_TRUE(IsDigitsOnly(std::string_view("12x", 2)));
 }
 

@@ -1,7 +1,7 @@
 #include "platform/private_profile.h"
 
-#include <unistd.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <climits>
 #include <fstream>
@@ -22,8 +22,8 @@ TEST(PrivateProfile, FirstOccurrenceOfAKeyWins) {
 }
 
 TEST(PrivateProfile, TrimsValuesAndDropsOnePairOfQuotes) {
-  const auto profile =
-      PrivateProfile::Parse("[s]\na =  spaced  \nb=\"quoted\"\nc='single'\nd=\"open\ne=\"\"x\"\"\n");
+  const auto profile = PrivateProfile::Parse(
+      "[s]\na =  spaced  \nb=\"quoted\"\nc='single'\nd=\"open\ne=\"\"x\"\"\n");
   EXPECT_EQ(profile.GetString("s", "a", ""), "spaced");
   EXPECT_EQ(profile.GetString("s", "b", ""), "quoted");
   EXPECT_EQ(profile.GetString("s", "c", ""), "single");
@@ -62,6 +62,7 @@ TEST(PrivateProfile, OnlyASemicolonAtTheLineStartMakesAComment) {
     const char* key;
     const char* value;  // nullptr: the key is absent
   };
+  // clang-format off
   const Case cases[] = {
       {"FIELD3=11,0,Name ;x,9", "FIELD3", "11,0,Name ;x,9"},
       {"k=a ; b ;", "k", "a ; b ;"},
@@ -71,10 +72,11 @@ TEST(PrivateProfile, OnlyASemicolonAtTheLineStartMakesAComment) {
       {"  ;k=1", "k", nullptr},
       {";k=1", "k", nullptr},
   };
+  // clang-format on
   for (const Case& c : cases) {
     const auto profile = PrivateProfile::Parse(std::string("[s]\n") + c.line + "\nafter=2\n");
-    EXPECT_EQ(profile.Find("s", c.key), c.value ? std::optional<std::string>(c.value)
-                                               : std::nullopt)
+    EXPECT_EQ(profile.Find("s", c.key),
+              c.value ? std::optional<std::string>(c.value) : std::nullopt)
         << c.line;
     EXPECT_EQ(profile.GetInt("s", "after", 0), 2) << c.line;
   }
@@ -122,10 +124,9 @@ TEST(PrivateProfile, LongLinesKeepTheUsualValueRules) {
   const std::string path = "/home/user/" + std::string(300, 'x') + "/Ausgabe Dateien";
   const auto profile = PrivateProfile::Parse(
       "[SETTINGS]\n"
-      "PATH = \"" + path + "\"  \n" +
-      "Cut=" + std::string(250, 'a') + " ;comment\n" +
-      "NoCut=" + std::string(250, 'b') + ";x\n" +
-      "Num=  -42" + std::string(250, '7') + "\n" +
+      "PATH = \"" +
+      path + "\"  \n" + "Cut=" + std::string(250, 'a') + " ;comment\n" +
+      "NoCut=" + std::string(250, 'b') + ";x\n" + "Num=  -42" + std::string(250, '7') + "\n" +
       "cut=shorter line comes second\n");
   EXPECT_EQ(profile.GetString("settings", "path", ""), path);
   EXPECT_EQ(profile.GetString("SETTINGS", "CUT", ""), std::string(250, 'a') + " ;comment");
@@ -154,9 +155,9 @@ TEST(PrivateProfile, LongSectionAndKeyNamesAreMatchedInFull) {
 }
 
 TEST(PrivateProfile, LongCommentsAndMalformedLinesSwallowNothing) {
-  const auto profile = PrivateProfile::Parse(
-      "[s]\n; " + std::string(400, 'c') + "\na=1\n" + std::string(400, 'n') + "\nb=2\n[" +
-      std::string(400, 'u') + "\nc=3\n");
+  const auto profile =
+      PrivateProfile::Parse("[s]\n; " + std::string(400, 'c') + "\na=1\n" + std::string(400, 'n') +
+                            "\nb=2\n[" + std::string(400, 'u') + "\nc=3\n");
   EXPECT_EQ(profile.GetInt("s", "a", 0), 1);
   EXPECT_EQ(profile.GetInt("s", "b", 0), 2);
   EXPECT_EQ(profile.GetInt("s", "c", 0), 3);  // an unclosed section header changes nothing
@@ -170,11 +171,19 @@ TEST(PrivateProfile, IndentedLongKeyAtSectionStartIsAKey) {
 
 TEST(PrivateProfile, ControlBytesInTheTextAreOrdinaryCharacters) {
   using namespace std::string_literals;
-  const auto profile = PrivateProfile::Parse(
-      "[s]\nx="s + std::string(250, 'x') + "\n\x01" "0=plain\nv=a\x01" "b\nn=1\0junk\nm=2\n"s);
+  const auto profile = PrivateProfile::Parse("[s]\nx="s + std::string(250, 'x') +
+                                             "\n\x01"
+                                             "0=plain\nv=a\x01"
+                                             "b\nn=1\0junk\nm=2\n"s);
   EXPECT_EQ(profile.GetString("s", "x", ""), std::string(250, 'x'));
-  EXPECT_EQ(profile.GetString("s", "\x01" "0", ""), "plain");
-  EXPECT_EQ(profile.GetString("s", "v", ""), "a\x01" "b");
+  EXPECT_EQ(profile.GetString("s",
+                              "\x01"
+                              "0",
+                              ""),
+            "plain");
+  EXPECT_EQ(profile.GetString("s", "v", ""),
+            "a\x01"
+            "b");
   EXPECT_EQ(profile.GetInt("s", "n", 0), 1);  // a NUL byte ends its line only
   EXPECT_EQ(profile.GetInt("s", "m", 0), 2);
 }
@@ -185,7 +194,9 @@ TEST(PrivateProfile, LoadsLongLinesWithWindowsLineEndsAndByteOrderMark) {
   const std::string value(210, 'w');
   {
     std::ofstream file(path, std::ios::binary);
-    file << "\xEF\xBB\xBF" "top=" << value << "\r\n[FIELDS]\r\nFIELD1=" << value << "\r\n";
+    file << "\xEF\xBB\xBF"
+            "top="
+         << value << "\r\n[FIELDS]\r\nFIELD1=" << value << "\r\n";
   }
   const auto profile = PrivateProfile::Load(path);
   std::filesystem::remove(path);

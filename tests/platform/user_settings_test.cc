@@ -81,7 +81,8 @@ TEST_F(UserSettingsTest, ValuesSurviveAWriteReadRoundTrip) {
 
 TEST_F(UserSettingsTest, WritingOneValueKeepsEveryOtherLine) {
   const fs::path file = folder_ / "s.ini";
-  Write(file, "; kept comment\n[Other]\nPATH=elsewhere\n[settings]\nGroup=0\nUPDATE=0\n\n[Tail]\nx=1\n");
+  Write(file,
+        "; kept comment\n[Other]\nPATH=elsewhere\n[settings]\nGroup=0\nUPDATE=0\n\n[Tail]\nx=1\n");
   UserSettings settings(file);
   ASSERT_TRUE(settings.SetInt("SETTINGS", "GROUP", 1));
   ASSERT_TRUE(settings.SetString("SETTINGS", "PATH", "/out"));
