@@ -236,6 +236,8 @@ PYBIND11_MODULE(talvenor, m) {
 
   py::class_<talvenor::IbanCheckResult>(m, "IbanCheck")
       .def_readonly("code", &talvenor::IbanCheckResult::code)
+      // The same number under the name the conversion's results use.
+      .def_readonly("result_code", &talvenor::IbanCheckResult::code)
       .def_property_readonly("plausible", &talvenor::IbanCheckResult::plausible)
       .def_readonly("verdict", &talvenor::IbanCheckResult::verdict)
       .def_readonly("iban", &talvenor::IbanCheckResult::iban)

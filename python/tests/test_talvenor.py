@@ -45,7 +45,7 @@ def test_convert_without_account_raises():
 
 def test_check_iban():
     good = talvenor.check_iban("DE98 3705 0198 1234 5678 97")
-    assert good.plausible and good.code == 80
+    assert good.plausible and good.code == 80 and good.result_code == 80
     assert good.bic == "COLSDE33XXX"
     assert talvenor.check_iban("DE03370501981234567897").code == 84
     bad = talvenor.check_iban("kein IBAN")

@@ -46,16 +46,6 @@ std::string ForTerminal(std::string_view text) {
   }
 }
 
-// An IBAN in groups of four, as a person reads it.
-std::string PaperForm(std::string_view iban) {
-  std::string paper;
-  for (std::size_t i = 0; i < iban.size(); ++i) {
-    if (i > 0 && i % 4 == 0) paper += ' ';
-    paper += iban[i];
-  }
-  return paper;
-}
-
 std::string AccountCheckText(const IbanCheck& check) {
   if (!check.accountValid) {
     std::string text = "nicht geprüft (Methode ";
@@ -94,7 +84,7 @@ void PrintForPerson(const IbanCheck& check, const BankDataEdition& edition, std:
         << "IBAN-Regel:    " << RuleNumberText(check.ruleNumber) << "\n"
         << "Regel-IBAN:    "
         << (check.ruleIban.empty() ? "keine (" + ForTerminal(check.ruleVerdict) + ")"
-                                   : PaperForm(check.ruleIban))
+                                   : PaperIban(check.ruleIban))
         << "\n";
   }
   const bool bold = !check.plausible() && isatty(STDOUT_FILENO);

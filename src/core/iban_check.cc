@@ -130,15 +130,6 @@ bool Normalise(std::string_view text, IbanCheck& check, std::string& iban) {
   return true;
 }
 
-std::string PaperForm(std::string_view iban) {
-  std::string paper;
-  for (std::size_t i = 0; i < iban.size(); ++i) {
-    if (i > 0 && i % 4 == 0) paper += ' ';
-    paper += iban[i];
-  }
-  return paper;
-}
-
 // ISO 7064 MOD 97-10 over the IBAN with its first four characters moved
 // to the end and letters read as 10 to 35; a valid IBAN gives 1.
 int Mod97(std::string_view iban) {
@@ -197,7 +188,7 @@ void CheckGerman(const BankDirectory& directory, IbanCheck& check) {
   if (result.texts.iban != check.iban) {
     End(check, IbanCheckCode::kRuleFormsOther,
         "Die IBAN-Regel der Bank bildet aus Bankleitzahl und Kontonummer eine andere IBAN: " +
-            PaperForm(result.texts.iban) + ".");
+            PaperIban(result.texts.iban) + ".");
     return;
   }
   std::string verdict = "IBAN plausibel.";
@@ -213,6 +204,15 @@ void CheckGerman(const BankDirectory& directory, IbanCheck& check) {
 }
 
 }  // namespace
+
+std::string PaperIban(std::string_view iban) {
+  std::string paper;
+  for (std::size_t i = 0; i < iban.size(); ++i) {
+    if (i > 0 && i % 4 == 0) paper += ' ';
+    paper += iban[i];
+  }
+  return paper;
+}
 
 int IbanLengthOf(std::string_view country) {
   const auto it = std::lower_bound(
@@ -232,7 +232,7 @@ IbanCheck CheckIban(const BankDirectory& directory, std::string_view text) {
     return check;
   }
   check.iban = iban;
-  check.paperIban = PaperForm(iban);
+  check.paperIban = PaperIban(iban);
   check.country = iban.substr(0, 2);
 
   const int length = IbanLengthOf(check.country);

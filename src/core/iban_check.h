@@ -87,6 +87,9 @@ struct IbanCheck {
 // around it.
 IbanCheck CheckIban(const BankDirectory& directory, std::string_view text);
 
+// `iban` in groups of four separated by blanks, as a person reads it.
+std::string PaperIban(std::string_view iban);
+
 // The IBAN length of a country (ISO 3166 two capitals) by the IBAN
 // registry, or 0 for a country without IBANs.
 int IbanLengthOf(std::string_view country);
