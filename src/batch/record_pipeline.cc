@@ -12,6 +12,7 @@
 #include <string_view>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "batch/line_reader.h"
@@ -344,7 +345,7 @@ Chunk* Pipeline::TakeConverted(std::uint64_t sequence) {
 void Pipeline::Fail(std::exception_ptr exception) {
   {
     std::lock_guard lock(mutex_);
-    if (!failure_) failure_ = exception;
+    if (!failure_) failure_ = std::move(exception);
     stopping_ = true;
   }
   chunkFree_.notify_all();
