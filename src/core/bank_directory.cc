@@ -4,7 +4,7 @@
 #include <cassert>
 
 #include "checkdigit/check_method_code.h"
-#include "platform/number_text.h"
+#include "core/bank_code.h"
 
 namespace talvenor {
 namespace {
@@ -12,16 +12,6 @@ namespace {
 // Bank codes are grouped by their first four digits for the lookup.
 constexpr std::uint32_t kPrefixDivisor = 10000;
 constexpr std::uint32_t kPrefixes = 10000;
-
-bool IsEightDigits(std::string_view text) {
-  return text.size() == 8 && platform::IsDigitsOnly(text);
-}
-
-std::uint32_t ToNumber(std::string_view eightDigits) {
-  std::uint32_t value = 0;
-  for (char c : eightDigits) value = value * 10 + static_cast<std::uint32_t>(c - '0');
-  return value;
-}
 
 // Whether rules 0031 to 0035 keep a bank code's deletion quiet: the notice
 // belongs to accounts that the rule does not move to another bank code.
@@ -79,8 +69,8 @@ const BankFacts& BankDirectory::facts(const BlzInfoIBAN& record) const {
 }
 
 const BlzInfoIBAN* BankDirectory::Lookup(std::string_view bankCodeText) const {
-  if (!IsEightDigits(bankCodeText)) return nullptr;
-  return Lookup(ToNumber(bankCodeText));
+  const std::optional<BankCode> bankCode = BankCode::Parse(bankCodeText);
+  return bankCode ? Lookup(bankCode->number()) : nullptr;
 }
 
 const BlzInfoIBAN* BankDirectory::Lookup(std::uint32_t bankCode) const {
