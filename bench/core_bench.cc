@@ -11,15 +11,15 @@
 #include "checkdigit/account_verifier.h"
 #include "checkdigit/check_method_code.h"
 #include "core/account_conversion.h"
-#include "core/bank_code_file.h"
-#include "core/builtin_directory.h"
 #include "core/iban.h"
 #include "core/iban_check.h"
 #include "core/single_conversion.h"
+#include "editions/bank_code_file.h"
+#include "editions/builtin_directory.h"
 
 namespace {
 
-using talvenor::BuiltinDirectory;
+using talvenor::editions::BuiltinDirectory;
 
 // Ten-digit account texts from a fixed seed.
 std::vector<std::string> Accounts(std::size_t count) {
@@ -38,9 +38,9 @@ std::vector<std::string> BankCodes() {
 
 void BM_BuildDirectory(benchmark::State& state) {
   for (auto _ : state) {
-    talvenor::BankCodeFile file;
+    talvenor::editions::BankCodeFile file;
     std::string error;
-    talvenor::ReadBankCodeFile(talvenor::BuiltinEditionText(), file, error);
+    talvenor::editions::ReadBankCodeFile(talvenor::editions::BuiltinEditionText(), file, error);
     talvenor::BankDirectory directory(std::move(file.records));
     benchmark::DoNotOptimize(directory.size());
   }

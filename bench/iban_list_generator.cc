@@ -22,8 +22,8 @@
 
 #include "checkdigit/account_verifier.h"
 #include "checkdigit/check_method_code.h"
-#include "core/builtin_directory.h"
 #include "core/iban.h"
+#include "editions/builtin_directory.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ std::string TenDigits(std::uint64_t value) {
 // A pool of bank/account pairs, most of whose accounts pass the bank's
 // method; IBANs are drawn from it so that generation stays fast.
 std::vector<Account> Pool(std::mt19937_64& random, std::size_t size) {
-  const auto records = talvenor::BuiltinDirectory().records();
+  const auto records = talvenor::editions::BuiltinDirectory().records();
   std::uniform_int_distribution<std::size_t> bank(0, records.size() - 1);
   std::uniform_int_distribution<std::uint64_t> digits(1, 9999999999ULL);
   std::vector<Account> pool;

@@ -19,7 +19,7 @@
 #include "batch/record_layout.h"
 #include "batch/record_loop.h"
 #include "batch/record_output.h"
-#include "core/builtin_directory.h"
+#include "editions/builtin_directory.h"
 #include "platform/private_profile.h"
 
 namespace {
@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view iniText = split == std::string_view::npos ? "" : bytes.substr(0, split);
   const std::string_view input = split == std::string_view::npos ? bytes : bytes.substr(split + 1);
   const auto formatIni = talvenor::platform::PrivateProfile::Parse(iniText);
-  const talvenor::BankDirectory& directory = talvenor::BuiltinDirectory();
+  const talvenor::BankDirectory& directory = talvenor::editions::BuiltinDirectory();
   const Lines lines = RecordLines(input);
   std::string message;
 

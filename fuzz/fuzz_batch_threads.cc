@@ -22,7 +22,7 @@
 #include "batch/record_layout.h"
 #include "batch/record_loop.h"
 #include "batch/record_output.h"
-#include "core/builtin_directory.h"
+#include "editions/builtin_directory.h"
 #include "platform/private_profile.h"
 
 namespace {
@@ -101,8 +101,9 @@ Outcome Run(std::string_view input, const talvenor::platform::PrivateProfile& fo
   FailingSource source(input, failure.readFailsAfter);
   RecordingOutput output(files, failure);
   Outcome outcome;
-  outcome.result = batch::ConvertRecords(source, format, formatIni, talvenor::BuiltinDirectory(),
-                                         output, outcome.message, &outcome.notes, loop);
+  outcome.result =
+      batch::ConvertRecords(source, format, formatIni, talvenor::editions::BuiltinDirectory(),
+                            output, outcome.message, &outcome.notes, loop);
   outcome.calls = std::move(output.calls);
   return outcome;
 }

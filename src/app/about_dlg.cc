@@ -16,6 +16,10 @@
 #include "platform/user_settings.h"
 
 namespace talvenor::app {
+
+using editions::BankDataEdition;
+using editions::DescribeEdition;
+using editions::GermanDate;
 namespace {
 
 QString ToQt(const std::string& text) { return QString::fromStdString(text); }

@@ -6,10 +6,18 @@
 
 #include "checkdigit/account_verifier.h"
 #include "checkdigit/check_method_code.h"
-#include "core/edition_report.h"
 #include "core/single_conversion.h"
+#include "editions/edition_report.h"
 
 namespace talvenor::app {
+
+using editions::BankDataEdition;
+using editions::GermanDate;
+using editions::IsoDate;
+using editions::kAssumedRuleNote;
+using editions::kUnhandledMethodNote;
+using editions::OriginKey;
+using editions::RuleNumberText;
 namespace {
 
 const char* StatusName(SingleConversionStatus status) {

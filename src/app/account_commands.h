@@ -10,7 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/command_line.h"
-#include "core/bank_data_edition.h"
+#include "editions/bank_data_edition.h"
 
 namespace talvenor::app {
 
@@ -20,18 +20,18 @@ namespace talvenor::app {
 // JSON; the caller warns a person.
 // Exit status: 0 converted; 2 invalid bank code or missing account.
 // REQUIRES: command.kind == kIban with operands checked.
-int RunIbanCommand(const Command& command, const BankDataEdition& edition, bool expired,
+int RunIbanCommand(const Command& command, const editions::BankDataEdition& edition, bool expired,
                    const std::filesystem::path& debugIni, std::ostream& out, std::ostream& err);
 
 // Exit status: 0 the account passes; 1 it fails; 2 the account is empty or
 // zero (result -1). `edition`, when given (a bank code was named), is
 // reported in the JSON. REQUIRES: command.kind == kVerify with operands
 // checked.
-int RunVerifyCommand(const Command& command, const BankDataEdition* edition, bool expired,
+int RunVerifyCommand(const Command& command, const editions::BankDataEdition* edition, bool expired,
                      std::ostream& out);
 
 // The "edition" object of the JSON outputs.
-nlohmann::json EditionJson(const BankDataEdition& edition, bool expired);
+nlohmann::json EditionJson(const editions::BankDataEdition& edition, bool expired);
 
 }  // namespace talvenor::app
 

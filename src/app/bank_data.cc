@@ -1,10 +1,19 @@
 #include "app/bank_data.h"
 
-#include "core/builtin_directory.h"
-#include "core/edition_install.h"
+#include "editions/builtin_directory.h"
+#include "editions/edition_install.h"
 #include "platform/data_folders.h"
 
 namespace talvenor::app {
+
+using editions::BankDataEdition;
+using editions::BuiltinDataValidFrom;
+using editions::Date;
+using editions::EditionCatalogue;
+using editions::EditionOrigin;
+using editions::EditionSource;
+using editions::EditionStartDate;
+using editions::GermanDate;
 
 EditionCatalogue PlatformCatalogue() { return PlatformCatalogueFor(platform::UserDataFolder()); }
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "core/edition_catalogue.h"
+#include "editions/edition_catalogue.h"
 
 namespace talvenor::app {
 
@@ -31,36 +31,36 @@ class BankData {
   // `error`, only when a file given with --bank-data cannot be used; a
   // damaged installed edition gives way to the one before it, with a line
   // in warnings().
-  bool Open(const BankDataChoice& choice, Date today, std::string& error);
+  bool Open(const BankDataChoice& choice, editions::Date today, std::string& error);
   // The same on a catalogue of the caller's.
-  bool Open(EditionCatalogue catalogue, const BankDataChoice& choice, Date today,
-            std::string& error);
+  bool Open(editions::EditionCatalogue catalogue, const BankDataChoice& choice,
+            editions::Date today, std::string& error);
 
   // Chooses again among the editions now installed (after an install);
   // keeps a file given for this run.
-  void Refresh(Date today);
+  void Refresh(editions::Date today);
 
   // Before Open, the built-in edition alone (read on first use).
-  const BankDataEdition& edition() const;
+  const editions::BankDataEdition& edition() const;
   const BankDirectory& directory() const { return edition().directory; }
-  Date DataValidUntil() const { return edition().validUntil; }
-  const EditionCatalogue& catalogue() const { return catalogue_; }
+  editions::Date DataValidUntil() const { return edition().validUntil; }
+  const editions::EditionCatalogue& catalogue() const { return catalogue_; }
   // What the program should tell a person about the choice (damaged
   // editions passed over, a date off the schedule, an edition that is not
   // yet in force).
   const std::vector<std::string>& warnings() const { return warnings_; }
 
  private:
-  EditionCatalogue catalogue_;
+  editions::EditionCatalogue catalogue_;
   bool given_ = false;
-  mutable std::unique_ptr<BankDataEdition> edition_;
+  mutable std::unique_ptr<editions::BankDataEdition> edition_;
   std::vector<std::string> warnings_;
 };
 
 // The catalogue of every known edition: the built-in one, the user's own
 // (platform::UserDataFolder(), or `userFolder`) and the system-wide ones.
-EditionCatalogue PlatformCatalogue();
-EditionCatalogue PlatformCatalogueFor(const std::filesystem::path& userFolder);
+editions::EditionCatalogue PlatformCatalogue();
+editions::EditionCatalogue PlatformCatalogueFor(const std::filesystem::path& userFolder);
 
 }  // namespace talvenor::app
 

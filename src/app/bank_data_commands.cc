@@ -3,11 +3,22 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
-#include "core/edition_install.h"
+#include "editions/edition_install.h"
 #include "platform/display_text.h"
 #include "platform/error_text.h"
 
 namespace talvenor::app {
+
+using editions::Date;
+using editions::EditionCatalogue;
+using editions::EditionSource;
+using editions::GermanDate;
+using editions::InstallEdition;
+using editions::InstallRequest;
+using editions::InstallResult;
+using editions::IsoDate;
+using editions::OriginKey;
+using editions::OriginText;
 namespace {
 
 // One edition as the list shows it.

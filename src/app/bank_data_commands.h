@@ -7,7 +7,7 @@
 #include <ostream>
 
 #include "app/command_line.h"
-#include "core/edition_catalogue.h"
+#include "editions/edition_catalogue.h"
 
 namespace talvenor::app {
 
@@ -15,14 +15,14 @@ namespace talvenor::app {
 // `out` (warnings on `err`). Exit status 0 installed; 2 nothing installed
 // (the reason on `err`). REQUIRES: command.kind == kInstallBankData.
 int RunInstallBankData(const Command& command, const std::filesystem::path& folder,
-                       const EditionCatalogue& catalogue, Date today, std::ostream& out,
-                       std::ostream& err);
+                       const editions::EditionCatalogue& catalogue, editions::Date today,
+                       std::ostream& out, std::ostream& err);
 
 // --list-bank-data [--json]: every known edition with start, end, width,
 // number of bank codes, origin and file, the one in force on `today`
 // marked. Exit status 0.
-int RunListBankData(const Command& command, const EditionCatalogue& catalogue, Date today,
-                    std::ostream& out);
+int RunListBankData(const Command& command, const editions::EditionCatalogue& catalogue,
+                    editions::Date today, std::ostream& out);
 
 }  // namespace talvenor::app
 

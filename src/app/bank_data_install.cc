@@ -1,8 +1,16 @@
 #include "app/bank_data_install.h"
 
-#include "core/edition_install.h"
+#include "editions/edition_install.h"
 
 namespace talvenor::app {
+
+using editions::Date;
+using editions::DateFromEditionFileName;
+using editions::InstallEdition;
+using editions::InstallRequest;
+using editions::InstallResult;
+using editions::IsoDate;
+using editions::LatestScheduledStart;
 namespace {
 
 std::string WithWarnings(const std::vector<std::string>& warnings, const std::string& text) {

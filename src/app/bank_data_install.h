@@ -15,7 +15,7 @@ namespace talvenor::app {
 // is chosen again among the editions now installed in `folder`. Returns
 // whether an edition was installed.
 bool InstallBankDataInteractively(UserInterface& ui, BankData& data,
-                                  const std::filesystem::path& folder, Date today);
+                                  const std::filesystem::path& folder, editions::Date today);
 
 // The question put when a file name carries no start date.
 inline constexpr const char* kStartDateQuestion =

@@ -4,6 +4,9 @@
 
 namespace talvenor::app {
 
+using editions::Date;
+using editions::GermanDate;
+
 int DaysAfterDataValidUntil(Date dataValidUntil, const platform::LocalDateTime& now) {
   using std::chrono::sys_days;
   const auto wholeDays = (sys_days(now.date) - sys_days(dataValidUntil)).count();

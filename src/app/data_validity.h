@@ -8,14 +8,14 @@
 #include <optional>
 #include <string>
 
-#include "core/edition_dates.h"
+#include "editions/edition_dates.h"
 #include "platform/clock.h"
 
 namespace talvenor::app {
 
 // Whole days (fraction cut off towards zero) by which `now` lies after
 // midnight at the start of `dataValidUntil`; negative before it.
-int DaysAfterDataValidUntil(Date dataValidUntil, const platform::LocalDateTime& now);
+int DaysAfterDataValidUntil(editions::Date dataValidUntil, const platform::LocalDateTime& now);
 
 // What start-up tells a person about an expired data set.
 struct ExpiryNotice {
@@ -25,11 +25,11 @@ struct ExpiryNotice {
 
 // The first line of every expiry message: "Die Daten dieser Applikation
 // waren nur bis zum 02.06.2024 gültig!".
-std::string ExpiredText(Date dataValidUntil);
+std::string ExpiredText(editions::Date dataValidUntil);
 
 // The notice for `days` after `dataValidUntil`, or nothing while the data
 // is valid (days < 1).
-std::optional<ExpiryNotice> ExpiryNoticeFor(int days, Date dataValidUntil);
+std::optional<ExpiryNotice> ExpiryNoticeFor(int days, editions::Date dataValidUntil);
 
 }  // namespace talvenor::app
 

@@ -6,11 +6,16 @@
 
 #include "app/account_commands.h"
 #include "batch/iban_file_check.h"
-#include "core/edition_report.h"
 #include "core/iban_check.h"
+#include "editions/edition_report.h"
 #include "platform/display_text.h"
 
 namespace talvenor::app {
+
+using editions::BankDataEdition;
+using editions::GermanDate;
+using editions::kAssumedRuleNote;
+using editions::RuleNumberText;
 namespace {
 
 // Whether the check reached the bank: its name, BIC, the account check and

@@ -7,7 +7,7 @@
 #include <ostream>
 
 #include "app/command_line.h"
-#include "core/bank_data_edition.h"
+#include "editions/bank_data_edition.h"
 
 namespace talvenor::app {
 
@@ -17,8 +17,8 @@ namespace talvenor::app {
 // Exit status: 0 the IBAN is plausible; 1 a step fails (a well-formed IBAN
 // of another country too); 2 the text is no IBAN.
 // REQUIRES: command.kind == kCheckIban with operands checked.
-int RunCheckIbanCommand(const Command& command, const BankDataEdition& edition, bool expired,
-                        std::ostream& out);
+int RunCheckIbanCommand(const Command& command, const editions::BankDataEdition& edition,
+                        bool expired, std::ostream& out);
 
 // Checks the file named first into the file named second, on `threads`
 // checking threads. Exit status: 0 the output is written; 1 the check

@@ -26,12 +26,15 @@
 #include "app/setting_dlg.h"
 #include "app/update_check.h"
 #include "batch/convert_file.h"
-#include "core/edition_report.h"
 #include "core/single_conversion.h"
+#include "editions/edition_report.h"
 #include "platform/clock.h"
 #include "platform/data_folders.h"
 
 namespace talvenor::app {
+
+using editions::kAssumedRuleNote;
+using editions::kUnhandledMethodNote;
 namespace {
 
 QString ToQt(const std::string& text) { return QString::fromStdString(text); }

@@ -18,9 +18,11 @@
 #include "app/quorin_dlg.h"
 #include "app/screenshot_hook.h"
 #include "app/setting_dlg.h"
-#include "core/builtin_directory.h"
+#include "editions/builtin_directory.h"
 
 namespace talvenor::app {
+
+using editions::BuiltinEditionText;
 namespace {
 
 // Time for the window manager and the windows to settle after a step.

@@ -20,6 +20,8 @@
 #include <algorithm>
 
 namespace talvenor::app {
+
+using editions::Date;
 namespace {
 
 QString ToQt(const std::string& text) { return QString::fromStdString(text); }

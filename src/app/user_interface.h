@@ -16,7 +16,7 @@
 
 #include "app/update_check.h"
 #include "batch/convert_file.h"
-#include "core/edition_dates.h"
+#include "editions/edition_dates.h"
 
 namespace talvenor::app {
 
@@ -48,7 +48,8 @@ class UserInterface {
   virtual std::optional<std::string> AskBankCodeFile() = 0;
   // A calendar day, proposing `proposed`, with `question` above it; nothing
   // when cancelled.
-  virtual std::optional<Date> AskDate(const std::string& question, Date proposed) = 0;
+  virtual std::optional<editions::Date> AskDate(const std::string& question,
+                                                editions::Date proposed) = 0;
   // A long text (a report) in a scrolling window with an OK button and the
   // caption `title`.
   virtual void ShowReport(const std::string& title, const std::string& text) = 0;
@@ -98,7 +99,8 @@ class QtUserInterface : public UserInterface {
   std::optional<std::string> AskFolder(const std::string& title,
                                        const std::string& initialFolder) override;
   std::optional<std::string> AskBankCodeFile() override;
-  std::optional<Date> AskDate(const std::string& question, Date proposed) override;
+  std::optional<editions::Date> AskDate(const std::string& question,
+                                        editions::Date proposed) override;
   void ShowReport(const std::string& title, const std::string& text) override;
   bool OpenUrl(const std::string& url) override;
   bool OpenFile(const std::filesystem::path& file) override;

@@ -7,14 +7,23 @@
 
 #include "batch/convert_file.h"
 #include "core/account_conversion.h"
-#include "core/edition_catalogue.h"
-#include "core/edition_install.h"
 #include "core/iban_check.h"
 #include "core/single_conversion.h"
+#include "editions/edition_catalogue.h"
+#include "editions/edition_install.h"
 #include "platform/clock.h"
 #include "platform/data_folders.h"
 
 namespace talvenor {
+
+using editions::BankDataEdition;
+using editions::Date;
+using editions::EditionCatalogue;
+using editions::EditionOrigin;
+using editions::EditionSource;
+using editions::EditionStartDate;
+using editions::IsoDate;
+using editions::OriginKey;
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "app/about_dlg.h"
 #include "app/bank_data_install.h"
 #include "app/quorin_dlg.h"
-#include "core/edition_report.h"
+#include "editions/edition_report.h"
 #include "gui_test_support.h"
 
 namespace talvenor::app::testing {
@@ -94,7 +94,7 @@ TEST_F(BankDataWindow, LoadingAFileAsksForItsDateInstallsAndIsUsedAtOnce) {
   fs::copy_file(kPublic2026, download);
   WithMainDialog([&](CQuorinDlg& dialog) {
     platform::ScopedClockOverride clock(LocalDateTime{year{2026} / July / 1});
-    EXPECT_EQ(app().Data().edition().source.origin, EditionOrigin::kBuiltIn);
+    EXPECT_EQ(app().Data().edition().source.origin, editions::EditionOrigin::kBuiltIn);
     // Cancelled at the date question: nothing is installed.
     ui_.bankCodeFileAnswer = download.string();
     dialog.OnLoadBankData();
@@ -117,7 +117,7 @@ TEST_F(BankDataWindow, LoadingAFileAsksForItsDateInstallsAndIsUsedAtOnce) {
     dialog.OnOK();
     EXPECT_EQ(Child<QLabel>(dialog, "bankName")->text().toStdString(), "Scalable Capital Bank");
     EXPECT_EQ(Child<QLineEdit>(dialog, "iban")->text().toStdString(), "DE93700224241234567897");
-    EXPECT_EQ(ui_.Texts(), std::vector<std::string>{std::string(kAssumedRuleNote)});
+    EXPECT_EQ(ui_.Texts(), std::vector<std::string>{std::string(editions::kAssumedRuleNote)});
   });
 }
 

@@ -85,11 +85,12 @@ class FakeUi : public UserInterface {
   bool AskProxyCredentials(std::string&, std::string&) override { return false; }
 
   std::optional<std::string> bankCodeFileAnswer;
-  std::optional<Date> dateAnswer;
-  std::vector<std::pair<std::string, Date>> dateQuestions;   // question, proposed day
-  std::vector<std::pair<std::string, std::string>> reports;  // title, text
+  std::optional<editions::Date> dateAnswer;
+  std::vector<std::pair<std::string, editions::Date>> dateQuestions;  // question, proposed day
+  std::vector<std::pair<std::string, std::string>> reports;           // title, text
   std::optional<std::string> AskBankCodeFile() override { return bankCodeFileAnswer; }
-  std::optional<Date> AskDate(const std::string& question, Date proposed) override {
+  std::optional<editions::Date> AskDate(const std::string& question,
+                                        editions::Date proposed) override {
     dateQuestions.emplace_back(question, proposed);
     return dateAnswer;
   }

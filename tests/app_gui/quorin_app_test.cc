@@ -206,7 +206,7 @@ TEST(ProgramVersion, FromTheFileVersion) {
 }
 
 TEST(DataValidity, WholeDaysAfterTheStartOfTheLastValidDay) {
-  const talvenor::Date kBuiltinEnd = year{2024} / June / 2;
+  const talvenor::editions::Date kBuiltinEnd = year{2024} / June / 2;
   struct Case {
     LocalDateTime now;
     int days;

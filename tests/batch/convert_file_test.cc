@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "core/builtin_directory.h"
+#include "editions/builtin_directory.h"
 #include "support/test_files.h"
 
 namespace talvenor::batch {
@@ -30,7 +30,7 @@ class ConvertFileTest : public testing::Test {
   ConvertFileTest() {
     std::string pattern = (fs::temp_directory_path() / "talvenor-run-XXXXXX").string();
     folder_ = ::mkdtemp(pattern.data());
-    options_.directory = &BuiltinDirectory();
+    options_.directory = &editions::BuiltinDirectory();
   }
   ~ConvertFileTest() override { fs::remove_all(folder_); }
 
@@ -369,9 +369,9 @@ TEST_F(ConvertFileTest, DefaultOptionsComeFromTheUserSettings) {
   ::setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
   fs::create_directories(folder_ / "Korvane");
   Write("Korvane/Talvenor.ini", "[SETTINGS]\nGROUP=1\nPATH=/srv/ausgabe\n");
-  const BatchOptions grouped = DefaultBatchOptions(BuiltinDirectory());
+  const BatchOptions grouped = DefaultBatchOptions(editions::BuiltinDirectory());
   Write("Korvane/Talvenor.ini", "[SETTINGS]\nGROUP=0\n");
-  const BatchOptions single = DefaultBatchOptions(BuiltinDirectory());
+  const BatchOptions single = DefaultBatchOptions(editions::BuiltinDirectory());
   if (saved) {
     ::setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
   } else {
@@ -379,7 +379,7 @@ TEST_F(ConvertFileTest, DefaultOptionsComeFromTheUserSettings) {
   }
   EXPECT_TRUE(grouped.group);
   EXPECT_EQ(grouped.initialFolder, "/srv/ausgabe");
-  EXPECT_EQ(grouped.directory, &BuiltinDirectory());
+  EXPECT_EQ(grouped.directory, &editions::BuiltinDirectory());
   EXPECT_EQ(grouped.formatIni.filename(), "FORMAT.INI");
   EXPECT_FALSE(single.group);
   EXPECT_EQ(single.initialFolder, "");

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "batch/record_layout.h"
-#include "core/builtin_directory.h"
+#include "editions/builtin_directory.h"
 
 namespace talvenor::batch {
 namespace {
@@ -55,7 +55,7 @@ std::string Record(const std::string& bank, const std::string& account = "123456
 int RunLoop(const std::string& input, MemoryOutput& output, std::string& message,
             int format = kFormatSeparated, const fs::path& formatIni = {}) {
   MemorySource source(input);
-  return ConvertRecords(source, format, formatIni, BuiltinDirectory(), output, message);
+  return ConvertRecords(source, format, formatIni, editions::BuiltinDirectory(), output, message);
 }
 
 constexpr std::string_view kMalformed = "Die Eingangsdatei hat einen fehlerhaften Aufbau";

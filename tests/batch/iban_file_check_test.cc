@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "core/builtin_directory.h"
 #include "core/iban.h"
+#include "editions/builtin_directory.h"
 #include "support/test_files.h"
 
 namespace talvenor::batch {
@@ -45,7 +45,7 @@ class IbanFileCheckTest : public testing::Test {
   IbanFileCheckTest() {
     std::string pattern = (fs::temp_directory_path() / "talvenor-ibanfile-XXXXXX").string();
     folder_ = ::mkdtemp(pattern.data());
-    options_.directory = &BuiltinDirectory();
+    options_.directory = &editions::BuiltinDirectory();
   }
   ~IbanFileCheckTest() override { fs::remove_all(folder_); }
 
@@ -245,7 +245,7 @@ TEST_F(IbanFileCheckTest, AnyNumberOfThreadsGivesTheSameOutput) {
   // step's outcome, in chunks of odd sizes.
   std::string list;
   int n = 0;
-  for (const auto& record : BuiltinDirectory().records()) {
+  for (const auto& record : editions::BuiltinDirectory().records()) {
     for (const char* account : {"1234567897", "8888", "0"}) {
       std::string iban = FormIban(record.bankCodeText(), account);
       if (++n % 5 == 0) iban[3] = iban[3] == '9' ? '0' : static_cast<char>(iban[3] + 1);

@@ -16,8 +16,8 @@
 
 #include "batch/record_layout.h"
 #include "batch/record_loop.h"
-#include "core/builtin_directory.h"
-#include "core/edition_catalogue.h"
+#include "editions/builtin_directory.h"
+#include "editions/edition_catalogue.h"
 #include "support/bank_files.h"
 #include "support/test_files.h"
 
@@ -91,7 +91,8 @@ struct Outcome {
 };
 
 Outcome Convert(std::string_view input, int format, int files, const RecordLoopOptions& loop,
-                const Failure& failure = {}, const BankDirectory& directory = BuiltinDirectory()) {
+                const Failure& failure = {},
+                const BankDirectory& directory = editions::BuiltinDirectory()) {
   PieceSource source(input, failure.readFailsAfter);
   RecordingOutput output(files);
   output.refusedFile = failure.refusedFile;
@@ -117,9 +118,9 @@ RecordLoopOptions Loop(int threads, std::size_t chunkRecords = 0, std::size_t ch
 // Runs `input` on one thread and on 2, 3 and 8 threads with chunks of 1, 2
 // and 3 records, of a few hundred bytes and of the default size; every run
 // must give what the one on one thread gave, which is returned.
-Outcome ExpectSameOnEveryThreadCount(std::string_view input, int format, int files,
-                                     const Failure& failure = {},
-                                     const BankDirectory& directory = BuiltinDirectory()) {
+Outcome ExpectSameOnEveryThreadCount(
+    std::string_view input, int format, int files, const Failure& failure = {},
+    const BankDirectory& directory = editions::BuiltinDirectory()) {
   const Outcome one = Convert(input, format, files, Loop(1), failure, directory);
   const RecordLoopOptions loops[] = {
       Loop(2, 1),    Loop(2, 2),      Loop(3, 3),       Loop(8, 1), Loop(8, 2),
@@ -365,12 +366,13 @@ class RecordNotesOnThreads : public testing::Test {
                   "37050198", test_support::kMethodColumn, "F1"));
     std::string error;
     std::vector<std::string> warnings;
-    edition_ = EditionCatalogue()
-                   .Load(EditionSource{EditionOrigin::kGiven, file,
-                                       Date{std::chrono::year{2026}, std::chrono::June,
-                                            std::chrono::day{8}}},
-                         error, warnings)
-                   .release();
+    edition_ =
+        editions::EditionCatalogue()
+            .Load(editions::EditionSource{editions::EditionOrigin::kGiven, file,
+                                          editions::Date{std::chrono::year{2026}, std::chrono::June,
+                                                         std::chrono::day{8}}},
+                  error, warnings)
+            .release();
     fs::remove_all(folder);
     ASSERT_NE(edition_, nullptr) << error;
   }
@@ -379,10 +381,10 @@ class RecordNotesOnThreads : public testing::Test {
     edition_ = nullptr;
   }
 
-  static BankDataEdition* edition_;
+  static editions::BankDataEdition* edition_;
 };
 
-BankDataEdition* RecordNotesOnThreads::edition_ = nullptr;
+editions::BankDataEdition* RecordNotesOnThreads::edition_ = nullptr;
 
 TEST_F(RecordNotesOnThreads, AreCountedOverEveryRecordAsOnOneThread) {
   ASSERT_NE(edition_, nullptr);
@@ -440,14 +442,16 @@ TEST(RecordPipeline, ExceptionsReachTheCallerAsOnOneThread) {
     ThrowingSource source(input);
     ThrowingOutput quiet;
     quiet.writes = -1000;
-    EXPECT_THROW(ConvertRecords(source, kFormatFixed, platform::PrivateProfile::Parse(""),
-                                BuiltinDirectory(), quiet, message, nullptr, Loop(threads, 2)),
-                 std::runtime_error);
+    EXPECT_THROW(
+        ConvertRecords(source, kFormatFixed, platform::PrivateProfile::Parse(""),
+                       editions::BuiltinDirectory(), quiet, message, nullptr, Loop(threads, 2)),
+        std::runtime_error);
     MemorySource memory(input);
     ThrowingOutput output;
-    EXPECT_THROW(ConvertRecords(memory, kFormatFixed, platform::PrivateProfile::Parse(""),
-                                BuiltinDirectory(), output, message, nullptr, Loop(threads, 2)),
-                 std::runtime_error);
+    EXPECT_THROW(
+        ConvertRecords(memory, kFormatFixed, platform::PrivateProfile::Parse(""),
+                       editions::BuiltinDirectory(), output, message, nullptr, Loop(threads, 2)),
+        std::runtime_error);
     EXPECT_EQ(output.writes, 5);
   }
 }

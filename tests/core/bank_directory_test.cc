@@ -1,11 +1,11 @@
 #include "core/bank_directory.h"
 
 #include "core/bank_code.h"
-#include "core/builtin_directory.h"
+#include "editions/builtin_directory.h"
 
 #include <gtest/gtest.h>
 
-#include "core/builtin_directory.h"
+#include "editions/builtin_directory.h"
 
 namespace talvenor {
 namespace {
@@ -25,7 +25,7 @@ BankDirectory SmallDirectory(int ruleOfDeletedBank) {
 }
 
 TEST(ResolveDeletion, SubstitutesAKnownSuccessor) {
-  const BankDirectory& directory = BuiltinDirectory();
+  const BankDirectory& directory = editions::BuiltinDirectory();
   const BlzInfoIBAN* record = directory.Lookup("38050000");
   const std::string notice = directory.ResolveDeletion(record, 0, record->ibanRule());
   EXPECT_EQ(notice, std::string("Sparkasse Bonn -alt- ist zur L\xC3\xB6schung vorgesehen.") +
@@ -35,7 +35,7 @@ TEST(ResolveDeletion, SubstitutesAKnownSuccessor) {
 }
 
 TEST(ResolveDeletion, NoSuccessorNamed) {
-  const BankDirectory& directory = BuiltinDirectory();
+  const BankDirectory& directory = editions::BuiltinDirectory();
   const BlzInfoIBAN* record = directory.Lookup("21000000");
   const BlzInfoIBAN* before = record;
   const std::string notice = directory.ResolveDeletion(record, 0, record->ibanRule());
@@ -112,7 +112,7 @@ namespace talvenor {
 namespace {
 
 TEST(BankDirectoryLookup, FindsEveryRecordByNumberAndNothingBetween) {
-  const BankDirectory& directory = BuiltinDirectory();
+  const BankDirectory& directory = editions::BuiltinDirectory();
   const auto records = directory.records();
   for (std::size_t i = 0; i < records.size(); ++i) {
     const std::uint32_t code = records[i].bankCode();
@@ -132,7 +132,7 @@ TEST(BankDirectoryLookup, FindsEveryRecordByNumberAndNothingBetween) {
 }
 
 TEST(BankDirectoryLookup, FactsMirrorTheRecord) {
-  const BankDirectory& directory = BuiltinDirectory();
+  const BankDirectory& directory = editions::BuiltinDirectory();
   for (const BlzInfoIBAN& record : directory.records()) {
     const BankFacts& facts = directory.facts(record);
     ASSERT_EQ(facts.ibanRule, record.ibanRule());

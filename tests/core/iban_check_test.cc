@@ -3,13 +3,13 @@
 
 #include <gtest/gtest.h>
 
-#include "core/builtin_directory.h"
 #include "core/iban.h"
+#include "editions/builtin_directory.h"
 
 namespace talvenor {
 namespace {
 
-IbanCheck Check(std::string_view text) { return CheckIban(BuiltinDirectory(), text); }
+IbanCheck Check(std::string_view text) { return CheckIban(editions::BuiltinDirectory(), text); }
 
 TEST(IbanCheck, ValidAccountIsPlausibleWithBankAndBic) {
   const IbanCheck check = Check("DE98370501981234567897");

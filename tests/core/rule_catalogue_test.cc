@@ -12,10 +12,10 @@
 #include <string_view>
 #include <vector>
 
-#include "core/builtin_directory.h"
 #include "core/iban.h"
 #include "core/rule_engine.h"
 #include "core/single_conversion.h"
+#include "editions/builtin_directory.h"
 
 namespace talvenor {
 namespace {
@@ -201,7 +201,7 @@ TEST(RuleCatalogue, DirectoryRulesThroughSingleConversion) {
   for (const DirectoryCase& c : kDirectoryCases) {
     SCOPED_TRACE(std::string(c.bankCode) + " " + c.account);
     const SingleConversionOutcome outcome =
-        ConvertSingle(BuiltinDirectory(), c.bankCode, c.account, {});
+        ConvertSingle(editions::BuiltinDirectory(), c.bankCode, c.account, {});
     ASSERT_EQ(outcome.status, SingleConversionStatus::Converted);
     EXPECT_EQ(outcome.bic, c.bic);
     EXPECT_EQ(outcome.iban, c.iban);
@@ -214,17 +214,19 @@ TEST(RuleCatalogue, DirectoryRulesThroughSingleConversion) {
 TEST(RuleCatalogue, DirectoryCasesCoverEveryRuleOfTheDirectory) {
   std::vector<int> covered;
   for (const DirectoryCase& c : kDirectoryCases) {
-    covered.push_back(BuiltinDirectory().Lookup(c.bankCode)->ibanRule());
+    covered.push_back(editions::BuiltinDirectory().Lookup(c.bankCode)->ibanRule());
   }
-  for (const BlzInfoIBAN& record : BuiltinDirectory().records()) {
+  for (const BlzInfoIBAN& record : editions::BuiltinDirectory().records()) {
     EXPECT_NE(std::find(covered.begin(), covered.end(), record.ibanRule()), covered.end())
         << record.ibanRule();
   }
 }
 
 TEST(RuleCatalogue, Rule0005HeadOfficeBicSparesTheHdBranch) {
-  EXPECT_EQ(ConvertSingle(BuiltinDirectory(), "10040000", "1234567890", {}).bic, "COBADEFFXXX");
-  EXPECT_EQ(ConvertSingle(BuiltinDirectory(), "20041111", "1234567890", {}).bic, "COBADEHDXXX");
+  EXPECT_EQ(ConvertSingle(editions::BuiltinDirectory(), "10040000", "1234567890", {}).bic,
+            "COBADEFFXXX");
+  EXPECT_EQ(ConvertSingle(editions::BuiltinDirectory(), "20041111", "1234567890", {}).bic,
+            "COBADEHDXXX");
 }
 
 // Evaluations of a directory record under a rule number chosen by the test.
@@ -237,13 +239,13 @@ class RuleStepTest : public ::testing::Test {
 
   static Run Evaluate(int rule, const char* record, const char* account,
                       const char* entered = nullptr) {
-    const BlzInfoIBAN* bank = BuiltinDirectory().Lookup(record);
+    const BlzInfoIBAN* bank = editions::BuiltinDirectory().Lookup(record);
     EXPECT_NE(bank, nullptr) << record;
     RuleTexts texts;
     texts.bankCode = bank->bankCodeText();
     texts.account = account;
     const RuleInput input{rule, bank, *BankCode::Parse(entered ? entered : record), false};
-    const int code = ResultNumber(ApplyIbanRule(BuiltinDirectory(), input, texts));
+    const int code = ResultNumber(ApplyIbanRule(editions::BuiltinDirectory(), input, texts));
     return {code, texts};
   }
 };
@@ -469,12 +471,12 @@ TEST_F(RuleStepTest, BankCodeSubstitutions) {
 TEST_F(RuleStepTest, SubstitutedSuccessorGivesThirteenUnderAMovingRule) {
   // The caller put 25050180 in place of 25050299; rule 2800 names the same
   // bank code, which differs from the entered one.
-  const BlzInfoIBAN* successor = BuiltinDirectory().Lookup("25050180");
+  const BlzInfoIBAN* successor = editions::BuiltinDirectory().Lookup("25050180");
   RuleTexts texts;
   texts.bankCode = "25050180";
   texts.account = "1234567897";
   const RuleInput input{2800, successor, *BankCode::Parse("25050299"), true};
-  EXPECT_EQ(ApplyIbanRule(BuiltinDirectory(), input, texts), ResultCode::kSuccessorUsed);
+  EXPECT_EQ(ApplyIbanRule(editions::BuiltinDirectory(), input, texts), ResultCode::kSuccessorUsed);
   EXPECT_EQ(texts.iban, "DE59250501801234567897");
 }
 

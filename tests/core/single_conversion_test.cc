@@ -5,9 +5,9 @@
 #include <fstream>
 
 #include "core/account_text.h"
-#include "core/builtin_directory.h"
 #include "core/iban.h"
 #include "core/rule_engine.h"
+#include "editions/builtin_directory.h"
 
 namespace talvenor {
 namespace {
@@ -32,7 +32,7 @@ class DebugIni {
 
 SingleConversionOutcome Convert(std::string_view bank, std::string_view account,
                                 const std::filesystem::path& debugIni = {}) {
-  return ConvertSingle(BuiltinDirectory(), bank, account, debugIni);
+  return ConvertSingle(editions::BuiltinDirectory(), bank, account, debugIni);
 }
 
 TEST(ConvertSingle, InvalidBankCodes) {

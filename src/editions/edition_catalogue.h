@@ -8,17 +8,17 @@
 // with the latest start on or before that day; it is valid until the day
 // before the next known edition starts, or, when none is known, the day
 // before the next scheduled start.
-#ifndef TALVENOR_CORE_EDITION_CATALOGUE_H_
-#define TALVENOR_CORE_EDITION_CATALOGUE_H_
+#ifndef TALVENOR_EDITIONS_EDITION_CATALOGUE_H_
+#define TALVENOR_EDITIONS_EDITION_CATALOGUE_H_
 
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "core/bank_data_edition.h"
+#include "editions/bank_data_edition.h"
 
-namespace talvenor {
+namespace talvenor::editions {
 
 class EditionCatalogue {
  public:
@@ -77,6 +77,6 @@ class EditionCatalogue {
 std::vector<EditionSource> EditionsInFolder(const std::filesystem::path& folder,
                                             EditionOrigin origin);
 
-}  // namespace talvenor
+}  // namespace talvenor::editions
 
-#endif  // TALVENOR_CORE_EDITION_CATALOGUE_H_
+#endif  // TALVENOR_EDITIONS_EDITION_CATALOGUE_H_

@@ -1,4 +1,4 @@
-#include "core/bank_code_file.h"
+#include "editions/bank_code_file.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -8,7 +8,7 @@
 #include "platform/display_text.h"
 #include "platform/number_text.h"
 
-namespace talvenor {
+namespace talvenor::editions {
 namespace {
 
 // A field of a line: 1-based first column, width, and its German name for
@@ -297,4 +297,4 @@ bool ReadBankCodeFile(std::string_view text, BankCodeFile& file, std::string& er
   return true;
 }
 
-}  // namespace talvenor
+}  // namespace talvenor::editions

@@ -1,6 +1,6 @@
-#include "core/edition_changes.h"
+#include "editions/edition_changes.h"
 
-namespace talvenor {
+namespace talvenor::editions {
 
 EditionChanges CompareDirectories(const BankDirectory& before, const BankDirectory& after) {
   EditionChanges changes;
@@ -33,4 +33,4 @@ EditionChanges CompareDirectories(const BankDirectory& before, const BankDirecto
   return changes;
 }
 
-}  // namespace talvenor
+}  // namespace talvenor::editions

@@ -1,12 +1,12 @@
 // Choosing the edition in force among the built-in and installed editions,
 // and reading editions of both widths.
-#include "core/edition_catalogue.h"
+#include "editions/edition_catalogue.h"
 
 #include <gtest/gtest.h>
 
-#include "core/edition_test_support.h"
+#include "editions/edition_test_support.h"
 
-namespace talvenor {
+namespace talvenor::editions {
 namespace {
 
 using namespace std::chrono;
@@ -132,4 +132,4 @@ TEST_F(EditionFolders, DamagedInstalledEditionGivesWayToTheOneBefore) {
 }
 
 }  // namespace
-}  // namespace talvenor
+}  // namespace talvenor::editions

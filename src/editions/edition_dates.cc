@@ -1,10 +1,10 @@
-#include "core/edition_dates.h"
+#include "editions/edition_dates.h"
 
 #include <cstdio>
 
 #include "platform/number_text.h"
 
-namespace talvenor {
+namespace talvenor::editions {
 namespace {
 
 using std::chrono::day;
@@ -109,4 +109,4 @@ std::string EditionFileName(Date date) {
   return text;
 }
 
-}  // namespace talvenor
+}  // namespace talvenor::editions

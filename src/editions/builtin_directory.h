@@ -6,15 +6,15 @@
 // editions installed later take over from it (see edition_catalogue.h).
 // Its directory is built on first use, once per process, and lives until
 // the process ends.
-#ifndef TALVENOR_CORE_BUILTIN_DIRECTORY_H_
-#define TALVENOR_CORE_BUILTIN_DIRECTORY_H_
+#ifndef TALVENOR_EDITIONS_BUILTIN_DIRECTORY_H_
+#define TALVENOR_EDITIONS_BUILTIN_DIRECTORY_H_
 
 #include <chrono>
 #include <string_view>
 
 #include "core/bank_directory.h"
 
-namespace talvenor {
+namespace talvenor::editions {
 
 inline constexpr std::chrono::year_month_day BuiltinDataValidFrom{
     std::chrono::year{2024}, std::chrono::March, std::chrono::day{4}};
@@ -27,6 +27,6 @@ std::string_view BuiltinEditionText();
 // The directory built from the built-in edition. Thread-safe; built once.
 const BankDirectory& BuiltinDirectory();
 
-}  // namespace talvenor
+}  // namespace talvenor::editions
 
-#endif  // TALVENOR_CORE_BUILTIN_DIRECTORY_H_
+#endif  // TALVENOR_EDITIONS_BUILTIN_DIRECTORY_H_

@@ -2,14 +2,14 @@
 // removed, and, for bank codes in both, a changed short name, BIC (the
 // bank's first one), check-digit method, successor mark or IBAN rule.
 // Rules count only where the newer directory knows them (not assumed).
-#ifndef TALVENOR_CORE_EDITION_CHANGES_H_
-#define TALVENOR_CORE_EDITION_CHANGES_H_
+#ifndef TALVENOR_EDITIONS_EDITION_CHANGES_H_
+#define TALVENOR_EDITIONS_EDITION_CHANGES_H_
 
 #include <vector>
 
 #include "core/bank_directory.h"
 
-namespace talvenor {
+namespace talvenor::editions {
 
 struct BankChange {
   const BlzInfoIBAN* before;
@@ -30,6 +30,6 @@ struct EditionChanges {
 // result.
 EditionChanges CompareDirectories(const BankDirectory& before, const BankDirectory& after);
 
-}  // namespace talvenor
+}  // namespace talvenor::editions
 
-#endif  // TALVENOR_CORE_EDITION_CHANGES_H_
+#endif  // TALVENOR_EDITIONS_EDITION_CHANGES_H_

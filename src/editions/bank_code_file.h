@@ -14,8 +14,8 @@
 //
 // Reading is strict: a file with a single malformed line is refused as a
 // whole, with a German message that names the line and the field.
-#ifndef TALVENOR_CORE_BANK_CODE_FILE_H_
-#define TALVENOR_CORE_BANK_CODE_FILE_H_
+#ifndef TALVENOR_EDITIONS_BANK_CODE_FILE_H_
+#define TALVENOR_EDITIONS_BANK_CODE_FILE_H_
 
 #include <cstdint>
 #include <string>
@@ -24,7 +24,7 @@
 
 #include "core/blz_info.h"
 
-namespace talvenor {
+namespace talvenor::editions {
 
 inline constexpr int kPublicLineWidth = 168;
 inline constexpr int kExtendedLineWidth = 174;
@@ -66,6 +66,6 @@ std::vector<RuleNumber> ReadRuleNumbersOfCheckedFile(std::string_view text);
 // Latin-1 text as UTF-8.
 std::string Latin1ToUtf8(std::string_view latin1);
 
-}  // namespace talvenor
+}  // namespace talvenor::editions
 
-#endif  // TALVENOR_CORE_BANK_CODE_FILE_H_
+#endif  // TALVENOR_EDITIONS_BANK_CODE_FILE_H_

@@ -6,8 +6,8 @@
 // A failed or interrupted install therefore leaves the installed editions
 // exactly as they were. An edition of the same start date is replaced,
 // and the report says so.
-#ifndef TALVENOR_CORE_EDITION_INSTALL_H_
-#define TALVENOR_CORE_EDITION_INSTALL_H_
+#ifndef TALVENOR_EDITIONS_EDITION_INSTALL_H_
+#define TALVENOR_EDITIONS_EDITION_INSTALL_H_
 
 #include <filesystem>
 #include <optional>
@@ -15,9 +15,9 @@
 #include <string_view>
 #include <vector>
 
-#include "core/edition_catalogue.h"
+#include "editions/edition_catalogue.h"
 
-namespace talvenor {
+namespace talvenor::editions {
 
 // The day an edition file takes effect: `validFrom` ("YYYY-MM-DD") when
 // given, else the date its name carries. Nothing, with `error` set, when
@@ -47,6 +47,6 @@ struct InstallResult {
 // describe the folder's editions as they are before the install).
 InstallResult InstallEdition(const InstallRequest& request, const EditionCatalogue& catalogue);
 
-}  // namespace talvenor
+}  // namespace talvenor::editions
 
-#endif  // TALVENOR_CORE_EDITION_INSTALL_H_
+#endif  // TALVENOR_EDITIONS_EDITION_INSTALL_H_

@@ -2,15 +2,15 @@
 // validity, width and size, what changed against another edition, and the
 // banks the program cannot serve fully (rule number unknown, so the
 // standard rule is assumed; check-digit method not handled).
-#ifndef TALVENOR_CORE_EDITION_REPORT_H_
-#define TALVENOR_CORE_EDITION_REPORT_H_
+#ifndef TALVENOR_EDITIONS_EDITION_REPORT_H_
+#define TALVENOR_EDITIONS_EDITION_REPORT_H_
 
 #include <string>
 
-#include "core/bank_data_edition.h"
-#include "core/edition_changes.h"
+#include "editions/bank_data_edition.h"
+#include "editions/edition_changes.h"
 
-namespace talvenor {
+namespace talvenor::editions {
 
 // "Gültig ab: ...", "Gültig bis: ...", the line width with its meaning,
 // the number of bank codes; one indented line each.
@@ -36,6 +36,6 @@ inline constexpr std::string_view kUnhandledMethodNote =
 inline constexpr std::string_view kAssumedRuleNote =
     "Für diese Bankleitzahl ist keine IBAN-Regel bekannt; die Standardregel wurde angenommen.";
 
-}  // namespace talvenor
+}  // namespace talvenor::editions
 
-#endif  // TALVENOR_CORE_EDITION_REPORT_H_
+#endif  // TALVENOR_EDITIONS_EDITION_REPORT_H_

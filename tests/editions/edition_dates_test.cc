@@ -1,8 +1,8 @@
-#include "core/edition_dates.h"
+#include "editions/edition_dates.h"
 
 #include <gtest/gtest.h>
 
-namespace talvenor {
+namespace talvenor::editions {
 namespace {
 
 using namespace std::chrono;
@@ -58,4 +58,4 @@ TEST(EditionDates, FileNamesCarryTheStartDate) {
 }
 
 }  // namespace
-}  // namespace talvenor
+}  // namespace talvenor::editions

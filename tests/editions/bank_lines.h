@@ -1,10 +1,10 @@
 // Builds lines of the central bank's bank-code file for tests.
-#ifndef TALVENOR_TESTS_CORE_BANK_LINES_H_
-#define TALVENOR_TESTS_CORE_BANK_LINES_H_
+#ifndef TALVENOR_TESTS_EDITIONS_BANK_LINES_H_
+#define TALVENOR_TESTS_EDITIONS_BANK_LINES_H_
 
 #include <string>
 
-namespace talvenor::testing {
+namespace talvenor::editions::testing {
 
 struct BankLine {
   std::string bankCode = "10000000";
@@ -43,6 +43,6 @@ inline std::string MakeLine(const BankLine& b) {
   return line;
 }
 
-}  // namespace talvenor::testing
+}  // namespace talvenor::editions::testing
 
-#endif  // TALVENOR_TESTS_CORE_BANK_LINES_H_
+#endif  // TALVENOR_TESTS_EDITIONS_BANK_LINES_H_

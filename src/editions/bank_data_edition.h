@@ -7,8 +7,8 @@
 // carries no IBAN rule numbers: its banks take theirs from an extended
 // edition, and a bank code that edition does not know gets the standard
 // rule, which the edition lists so the program can say it assumed it.
-#ifndef TALVENOR_CORE_BANK_DATA_EDITION_H_
-#define TALVENOR_CORE_BANK_DATA_EDITION_H_
+#ifndef TALVENOR_EDITIONS_BANK_DATA_EDITION_H_
+#define TALVENOR_EDITIONS_BANK_DATA_EDITION_H_
 
 #include <cstdint>
 #include <filesystem>
@@ -17,12 +17,12 @@
 #include <string_view>
 #include <vector>
 
-#include "core/bank_code_file.h"
 #include "core/bank_directory.h"
-#include "core/edition_dates.h"
+#include "editions/bank_code_file.h"
+#include "editions/edition_dates.h"
 #include "platform/whole_file.h"
 
-namespace talvenor {
+namespace talvenor::editions {
 
 enum class EditionOrigin {
   kBuiltIn,    // compiled into the program
@@ -87,6 +87,6 @@ int PeekLineWidth(const EditionSource& source);
 BankDataEdition MakeEdition(const EditionSource& source, BankCodeFile file,
                             const std::vector<RuleNumber>* rules, std::optional<Date> rulesFrom);
 
-}  // namespace talvenor
+}  // namespace talvenor::editions
 
-#endif  // TALVENOR_CORE_BANK_DATA_EDITION_H_
+#endif  // TALVENOR_EDITIONS_BANK_DATA_EDITION_H_

@@ -1,14 +1,14 @@
 // The built-in directory must reproduce the published edition's figures.
-#include "core/builtin_directory.h"
+#include "editions/builtin_directory.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
 #include <set>
 
-#include "core/bank_code_file.h"
+#include "editions/bank_code_file.h"
 
-namespace talvenor {
+namespace talvenor::editions {
 namespace {
 
 using std::chrono::year;
@@ -154,9 +154,9 @@ TEST(BuiltinDirectory, ValidFromFourthOfMarchUntilSecondOfJune2024) {
 }
 
 }  // namespace
-}  // namespace talvenor
+}  // namespace talvenor::editions
 
-namespace talvenor {
+namespace talvenor::editions {
 namespace {
 
 // The quick reading of rule numbers, used when a public edition takes the
@@ -175,4 +175,4 @@ TEST(BuiltinDirectory, QuickRuleNumbersMatchTheFullReading) {
 }
 
 }  // namespace
-}  // namespace talvenor
+}  // namespace talvenor::editions

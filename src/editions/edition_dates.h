@@ -5,15 +5,15 @@
 // September and December and is valid until the day before the next one
 // takes effect. A file's name may carry its start date
 // ("blz_2024_03_04.txt"); installed editions are stored under such names.
-#ifndef TALVENOR_CORE_EDITION_DATES_H_
-#define TALVENOR_CORE_EDITION_DATES_H_
+#ifndef TALVENOR_EDITIONS_EDITION_DATES_H_
+#define TALVENOR_EDITIONS_EDITION_DATES_H_
 
 #include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
 
-namespace talvenor {
+namespace talvenor::editions {
 
 using Date = std::chrono::year_month_day;
 
@@ -45,6 +45,6 @@ std::string IsoDate(Date date);
 std::string GermanDate(Date date);
 std::string EditionFileName(Date date);
 
-}  // namespace talvenor
+}  // namespace talvenor::editions
 
-#endif  // TALVENOR_CORE_EDITION_DATES_H_
+#endif  // TALVENOR_EDITIONS_EDITION_DATES_H_

@@ -1,4 +1,4 @@
-#include "core/bank_data_edition.h"
+#include "editions/bank_data_edition.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -7,12 +7,12 @@
 
 #include "checkdigit/check_method_code.h"
 #include "checkdigit/method_catalogue.h"
-#include "core/builtin_directory.h"
+#include "editions/builtin_directory.h"
 #include "platform/display_text.h"
 #include "platform/error_text.h"
 #include "platform/whole_file.h"
 
-namespace talvenor {
+namespace talvenor::editions {
 namespace {
 
 std::string FileName(const EditionSource& source) {
@@ -149,4 +149,4 @@ BankDataEdition MakeEdition(const EditionSource& source, BankCodeFile file,
   return edition;
 }
 
-}  // namespace talvenor
+}  // namespace talvenor::editions

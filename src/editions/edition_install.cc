@@ -1,4 +1,4 @@
-#include "core/edition_install.h"
+#include "editions/edition_install.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,12 +7,12 @@
 #include <cerrno>
 #include <system_error>
 
-#include "core/edition_report.h"
+#include "editions/edition_report.h"
 #include "platform/display_text.h"
 #include "platform/error_text.h"
 #include "platform/whole_file.h"
 
-namespace talvenor {
+namespace talvenor::editions {
 namespace {
 
 namespace fs = std::filesystem;
@@ -181,4 +181,4 @@ InstallResult InstallEdition(const InstallRequest& request, const EditionCatalog
   return result;
 }
 
-}  // namespace talvenor
+}  // namespace talvenor::editions

@@ -10,13 +10,13 @@
 #include <map>
 #include <string>
 
-#include "core/builtin_directory.h"
-#include "core/edition_catalogue.h"
-#include "core/edition_install.h"
+#include "editions/builtin_directory.h"
+#include "editions/edition_catalogue.h"
+#include "editions/edition_install.h"
 #include "support/bank_files.h"
 #include "support/test_files.h"
 
-namespace talvenor::testing {
+namespace talvenor::editions::testing {
 
 namespace fs = std::filesystem;
 
@@ -80,6 +80,6 @@ class EditionFolders : public ::testing::Test {
   fs::path root_, user_, system_;
 };
 
-}  // namespace talvenor::testing
+}  // namespace talvenor::editions::testing
 
 #endif  // TALVENOR_TESTS_CORE_EDITION_TEST_SUPPORT_H_

@@ -1,8 +1,8 @@
-#include "core/edition_report.h"
+#include "editions/edition_report.h"
 
 #include <cstdio>
 
-namespace talvenor {
+namespace talvenor::editions {
 namespace {
 
 std::string SuccessorText(const std::string& mark) {
@@ -104,4 +104,4 @@ std::string AttentionReport(const BankDataEdition& edition) {
   return text;
 }
 
-}  // namespace talvenor
+}  // namespace talvenor::editions

@@ -1,14 +1,14 @@
-#include "core/builtin_directory.h"
+#include "editions/builtin_directory.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "core/bank_code_file.h"
+#include "editions/bank_code_file.h"
 
 extern "C" const char talvenor_builtin_edition_begin[];
 extern "C" const char talvenor_builtin_edition_end[];
 
-namespace talvenor {
+namespace talvenor::editions {
 
 std::string_view BuiltinEditionText() {
   return std::string_view(
@@ -30,4 +30,4 @@ const BankDirectory& BuiltinDirectory() {
   return directory;
 }
 
-}  // namespace talvenor
+}  // namespace talvenor::editions

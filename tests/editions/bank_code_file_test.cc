@@ -1,10 +1,10 @@
-#include "core/bank_code_file.h"
+#include "editions/bank_code_file.h"
 
 #include <gtest/gtest.h>
 
-#include "core/bank_lines.h"
+#include "editions/bank_lines.h"
 
-namespace talvenor {
+namespace talvenor::editions {
 namespace {
 
 using testing::BankLine;
@@ -185,4 +185,4 @@ TEST(Latin1ToUtf8, EncodesTheUpperHalfInTwoBytes) {
 }
 
 }  // namespace
-}  // namespace talvenor
+}  // namespace talvenor::editions

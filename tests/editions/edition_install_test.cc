@@ -1,6 +1,6 @@
 // Installing bank-code files: the report, and every refusal leaving the
 // installed editions exactly as they were.
-#include "core/edition_install.h"
+#include "editions/edition_install.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -9,9 +9,9 @@
 
 #include <csignal>
 
-#include "core/edition_test_support.h"
+#include "editions/edition_test_support.h"
 
-namespace talvenor {
+namespace talvenor::editions {
 namespace {
 
 using namespace std::chrono;
@@ -144,4 +144,4 @@ TEST_F(EditionFolders, FailedWriteLeavesNothingBehind) {
 }
 
 }  // namespace
-}  // namespace talvenor
+}  // namespace talvenor::editions

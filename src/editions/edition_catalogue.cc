@@ -1,11 +1,11 @@
-#include "core/edition_catalogue.h"
+#include "editions/edition_catalogue.h"
 
 #include <algorithm>
 #include <system_error>
 
-#include "core/builtin_directory.h"
+#include "editions/builtin_directory.h"
 
-namespace talvenor {
+namespace talvenor::editions {
 namespace {
 
 namespace fs = std::filesystem;
@@ -157,4 +157,4 @@ std::unique_ptr<BankDataEdition> EditionCatalogue::LoadInForce(
   return Load(BuiltInSource(), error, warnings);
 }
 
-}  // namespace talvenor
+}  // namespace talvenor::editions
