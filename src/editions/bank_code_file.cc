@@ -292,7 +292,10 @@ bool ReadBankCodeFile(std::string_view text, BankCodeFile& file, std::string& er
     }
     first = last;
   }
+  file = BankCodeFile{};
+  file.form = FileForm::kText;
   file.lineWidth = width;
+  file.ruleNumbers = extended;
   file.records = std::move(records);
   return true;
 }

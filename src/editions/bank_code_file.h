@@ -18,21 +18,37 @@
 #define TALVENOR_EDITIONS_BANK_CODE_FILE_H_
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/blz_info.h"
+#include "editions/edition_dates.h"
 
 namespace talvenor::editions {
 
 inline constexpr int kPublicLineWidth = 168;
 inline constexpr int kExtendedLineWidth = 174;
 
+// The forms the central bank publishes the same content in.
+enum class FileForm : std::uint8_t {
+  kText,  // fixed-width lines (this file's reader)
+  kXml,   // one XML document whose header states the validity
+  kCsv,   // ";"-separated values with a header line
+};
+
 struct BankCodeFile {
-  int lineWidth = 0;                 // kPublicLineWidth or kExtendedLineWidth
-  std::vector<BlzInfoIBAN> records;  // ascending by bank code; rule 0 in a public file
-  bool hasRuleNumbers() const { return lineWidth == kExtendedLineWidth; }
+  FileForm form = FileForm::kText;
+  int lineWidth = 0;  // text form: kPublicLineWidth or kExtendedLineWidth; else 0
+  // Whether the file names every bank's IBAN rule (the extended editions).
+  bool ruleNumbers = false;
+  // The validity the file states itself (the XML header); nothing when it
+  // states none.
+  std::optional<Date> statedFrom;
+  std::optional<Date> statedUntil;
+  std::vector<BlzInfoIBAN> records;  // ascending by bank code; rule 0 without rule numbers
+  bool hasRuleNumbers() const { return ruleNumbers; }
 };
 
 // Parses and checks the whole file text (lines end in CR LF or LF; the

@@ -119,7 +119,9 @@ BankDataEdition MakeEdition(const EditionSource& source, BankCodeFile file,
                             const std::vector<RuleNumber>* rules, std::optional<Date> rulesFrom) {
   BankDataEdition edition;
   edition.source = source;
+  edition.form = file.form;
   edition.lineWidth = file.lineWidth;
+  edition.ownRuleNumbers = file.hasRuleNumbers();
   std::vector<RuleOrigin> origins;
   if (!file.hasRuleNumbers()) {
     edition.rulesFrom = rulesFrom;

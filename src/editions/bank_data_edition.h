@@ -50,14 +50,16 @@ std::string DescribeEdition(const EditionSource& source);
 struct BankDataEdition {
   EditionSource source;
   Date validUntil{};  // the last day it is valid
-  int lineWidth = 0;  // kPublicLineWidth or kExtendedLineWidth
+  FileForm form = FileForm::kText;
+  int lineWidth = 0;            // text form: kPublicLineWidth or kExtendedLineWidth
+  bool ownRuleNumbers = false;  // the file names every bank's rule
   // For a public file: the start of the edition its rule numbers come from.
   std::optional<Date> rulesFrom;
   BankDirectory directory;
   std::vector<std::uint32_t> assumedRuleBankCodes;      // ascending
   std::vector<std::uint32_t> unhandledMethodBankCodes;  // ascending
 
-  bool hasOwnRuleNumbers() const { return lineWidth == kExtendedLineWidth; }
+  bool hasOwnRuleNumbers() const { return ownRuleNumbers; }
   // Whether `day` lies after the last valid day.
   bool ExpiredOn(Date day) const;
 };
