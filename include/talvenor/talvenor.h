@@ -47,8 +47,11 @@ class Error : public std::runtime_error {
 };
 
 // The editions the library would choose from (built-in, installed,
-// system-wide), ascending by start date.
-std::vector<EditionInfo> Editions();
+// system-wide), ascending by start date, each read to tell whether it can
+// be used and how many bank codes it has; editions hidden by another of
+// the same date follow. `asOf` ("YYYY-MM-DD", empty: today) is the day
+// for `inForce` and `expired`. Throws Error for a malformed `asOf`.
+std::vector<EditionInfo> Editions(const std::string& asOf = "");
 
 // A fast view of one conversion, for converting columns of accounts. The
 // texts point into the converter and hold until its next call.
@@ -63,14 +66,21 @@ struct ConversionView {
 
 class Library {
  public:
-  // The edition in force today. Never fails: the built-in edition is the
+  // The edition in force today, or on `asOf` ("YYYY-MM-DD": history and
+  // preview). Never fails for want of data: the built-in edition is the
   // last resort. `warnings`, when given, receives German lines about
-  // editions that had to be passed over.
-  static Library OpenInForce(std::vector<std::string>* warnings = nullptr);
-  // The bank-code file `path`, taking effect on `validFrom` ("YYYY-MM-DD";
-  // empty: from the file name "blz_YYYY_MM_DD.txt"). Throws Error when the
-  // file cannot be read or is malformed.
-  static Library OpenFile(const std::string& path, const std::string& validFrom = "");
+  // editions that had to be passed over. Throws Error only for a malformed
+  // `asOf`.
+  static Library OpenInForce(std::vector<std::string>* warnings = nullptr,
+                             const std::string& asOf = "");
+  // The bank-code file `path` (text, XML, CSV or a ZIP package of one),
+  // taking effect on `validFrom` ("YYYY-MM-DD"; empty: the validity the
+  // file states, or the date of its name "blz_YYYY_MM_DD.txt"). `warnings`
+  // receives what there is to say about it. Throws Error when the file
+  // cannot be read or is malformed.
+  static Library OpenFile(const std::string& path, const std::string& validFrom = "",
+                          std::vector<std::string>* warnings = nullptr,
+                          const std::string& asOf = "");
 
   Library(Library&&) noexcept;
   Library& operator=(Library&&) noexcept;
@@ -78,7 +88,8 @@ class Library {
 
   // The edition this library converts with.
   EditionInfo edition() const;
-  // Whether it had expired today.
+  // Whether it had expired today (or on the day the library was opened
+  // for).
   bool expired() const;
 
   // Converts one account as a person types it (bank code: eight digits;

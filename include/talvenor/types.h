@@ -18,7 +18,12 @@ struct EditionInfo {
   std::string validUntil;  // "YYYY-MM-DD", its last valid day
   std::string origin;      // "builtin", "installed", "system" or "file"
   std::string path;        // the file; empty for the built-in edition
-  int bankCodes = 0;       // number of bank codes in the directory
+  int bankCodes = 0;       // number of bank codes in the directory (0 when unusable)
+  bool usable = false;     // the file could be read; else `error` says why
+  std::string error;       // German; empty when usable
+  bool inForce = false;    // the edition in force on the day asked for
+  bool expired = false;    // its validity had ended on the day asked for
+  bool hidden = false;     // another edition of the same start date counts instead
 };
 
 // What every result carries about the edition used.

@@ -1,7 +1,7 @@
 #include "app/bank_data.h"
 
 #include "editions/builtin_directory.h"
-#include "editions/edition_install.h"
+#include "editions/edition_opening.h"
 #include "platform/data_folders.h"
 
 namespace talvenor::app {
@@ -10,44 +10,38 @@ using editions::BankDataEdition;
 using editions::BuiltinDataValidFrom;
 using editions::Date;
 using editions::EditionCatalogue;
-using editions::EditionOrigin;
-using editions::EditionSource;
-using editions::EditionStartDate;
-using editions::GermanDate;
 
-EditionCatalogue PlatformCatalogue() { return PlatformCatalogueFor(platform::UserDataFolder()); }
+EditionCatalogue PlatformCatalogue() {
+  return EditionCatalogue(editions::PlatformEditionFolders());
+}
 
 EditionCatalogue PlatformCatalogueFor(const std::filesystem::path& userFolder) {
-  return EditionCatalogue(userFolder, platform::SystemDataFolders());
+  return EditionCatalogue(editions::EditionFolders{userFolder, platform::SystemDataFolders()});
 }
 
-bool BankData::Open(const BankDataChoice& choice, Date today, std::string& error) {
-  return Open(PlatformCatalogue(), choice, today, error);
+bool BankData::Open(const BankDataChoice& choice, std::string& error) {
+  return Open(PlatformCatalogue(), choice, error);
 }
 
-bool BankData::Open(EditionCatalogue catalogue, const BankDataChoice& choice, Date today,
+bool BankData::Open(EditionCatalogue catalogue, const BankDataChoice& choice,
                     std::string& error) {
-  catalogue_ = std::move(catalogue);
-  warnings_.clear();
-  given_ = false;
-  if (!choice.file) {
-    edition_ = catalogue_.LoadInForce(today, warnings_);
-    return true;
-  }
-  const std::optional<Date> start =
-      EditionStartDate(*choice.file, choice.validFrom, error, warnings_);
-  if (!start) return false;
-  const EditionSource source{EditionOrigin::kGiven, *choice.file, *start};
-  catalogue_.Put(source);
-  auto edition = catalogue_.Load(source, error, warnings_);
-  if (!edition) return false;
-  if (std::chrono::sys_days(*start) > std::chrono::sys_days(today)) {
-    warnings_.push_back("Die angegebene Ausgabe gilt erst ab dem " + GermanDate(*start) +
-                        "; sie wird auf Wunsch schon jetzt verwendet.");
-  }
-  edition_ = std::move(edition);
-  given_ = true;
+  choice_ = choice;
+  editions::EditionRequest request;
+  if (choice.file) request.file = *choice.file;
+  request.validFrom = choice.validFrom;
+  request.day = Day();
+  editions::OpenedEdition opened;
+  if (!editions::OpenEdition(std::move(catalogue), request, opened, error)) return false;
+  catalogue_ = std::move(opened.catalogue);
+  edition_ = std::move(opened.edition);
+  warnings_ = std::move(opened.warnings);
   return true;
+}
+
+Date BankData::Day() const { return choice_.asOf ? *choice_.asOf : platform::LocalToday(); }
+
+platform::LocalDateTime BankData::Now() const {
+  return choice_.asOf ? platform::LocalDateTime{*choice_.asOf} : platform::LocalNow();
 }
 
 const BankDataEdition& BankData::edition() const {
@@ -58,14 +52,10 @@ const BankDataEdition& BankData::edition() const {
   return *edition_;
 }
 
-void BankData::Refresh(Date today) {
-  if (given_) return;
-  EditionCatalogue catalogue = PlatformCatalogue();
-  std::vector<std::string> warnings;
-  auto edition = catalogue.LoadInForce(today, warnings);
-  catalogue_ = std::move(catalogue);
-  edition_ = std::move(edition);
-  warnings_ = std::move(warnings);
+void BankData::Refresh() {
+  if (choice_.file) return;
+  std::string ignored;
+  Open(PlatformCatalogue(), choice_, ignored);
 }
 
 }  // namespace talvenor::app

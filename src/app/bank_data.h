@@ -1,11 +1,13 @@
-// The bank data of one run of the program: the edition in force today
-// among the built-in and the installed editions, or the file named with
-// --bank-data, read and checked at start-up.
+// The bank data of one run of the program: the edition in force on the
+// run's day among the built-in and the installed editions, or the file
+// named with --bank-data, read and checked at start-up.
 //
-// DataValidUntil, which the start-up check, the expiry messages, the batch
-// refusal and the about box use, is the last valid day of that edition.
-// The edition may be replaced while the program runs (after an install in
-// the main dialog); callers ask for the directory each time they need it.
+// The run's day is today, or the day given with --as-of (history and
+// preview). DataValidUntil, which the start-up check, the expiry messages,
+// the batch refusal and the about box use, is the last valid day of that
+// edition. The edition may be replaced while the program runs (after an
+// install or update in the main dialog); callers ask for the directory each
+// time they need it.
 #ifndef TALVENOR_APP_BANK_DATA_H_
 #define TALVENOR_APP_BANK_DATA_H_
 
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "editions/edition_catalogue.h"
+#include "platform/clock.h"
 
 namespace talvenor::app {
 
@@ -22,23 +25,29 @@ namespace talvenor::app {
 struct BankDataChoice {
   std::optional<std::string> file;       // --bank-data
   std::optional<std::string> validFrom;  // --valid-from
+  std::optional<editions::Date> asOf;    // --as-of
 };
 
 class BankData {
  public:
   // Reads the edition for this run from the catalogue of the platform's
-  // edition folders (platform/data_folders.h). False, with a German
-  // `error`, only when a file given with --bank-data cannot be used; a
-  // damaged installed edition gives way to the one before it, with a line
-  // in warnings().
-  bool Open(const BankDataChoice& choice, editions::Date today, std::string& error);
+  // edition folders (editions::PlatformEditionFolders). False, with a
+  // German `error`, only when a file given with --bank-data cannot be used;
+  // a damaged installed edition gives way to another, with a line in
+  // warnings().
+  bool Open(const BankDataChoice& choice, std::string& error);
   // The same on a catalogue of the caller's.
   bool Open(editions::EditionCatalogue catalogue, const BankDataChoice& choice,
-            editions::Date today, std::string& error);
+            std::string& error);
 
-  // Chooses again among the editions now installed (after an install);
-  // keeps a file given for this run.
-  void Refresh(editions::Date today);
+  // Chooses again among the editions now installed (after an install or
+  // update); keeps a file given for this run.
+  void Refresh();
+
+  // The run's day: the --as-of day, or today.
+  editions::Date Day() const;
+  // The moment the validity is judged at: now, or the start of the --as-of day.
+  platform::LocalDateTime Now() const;
 
   // Before Open, the built-in edition alone (read on first use).
   const editions::BankDataEdition& edition() const;
@@ -52,7 +61,7 @@ class BankData {
 
  private:
   editions::EditionCatalogue catalogue_;
-  bool given_ = false;
+  BankDataChoice choice_;
   mutable std::unique_ptr<editions::BankDataEdition> edition_;
   std::vector<std::string> warnings_;
 };

@@ -3,67 +3,117 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "editions/checksum.h"
 #include "editions/edition_install.h"
+#include "editions/edition_provenance.h"
+#include "editions/edition_report.h"
 #include "platform/display_text.h"
-#include "platform/error_text.h"
+#include "platform/whole_file.h"
 
 namespace talvenor::app {
 
+using editions::BankDataEdition;
 using editions::Date;
 using editions::EditionCatalogue;
 using editions::EditionSource;
 using editions::GermanDate;
-using editions::InstallEdition;
-using editions::InstallRequest;
-using editions::InstallResult;
 using editions::IsoDate;
-using editions::OriginKey;
-using editions::OriginText;
+
 namespace {
 
 // One edition as the list shows it.
 struct ListedEdition {
   EditionSource source;
-  Date validUntil{};
-  bool inForce = false;
+  std::unique_ptr<BankDataEdition> edition;  // null when it cannot be used
+  std::string fault;                         // why it cannot be used
+  bool inUse = false;
   bool hidden = false;
-  int lineWidth = 0;
-  std::size_t bankCodes = 0;
-  std::string fault;  // why it cannot be used; empty when it can
+  std::optional<editions::Provenance> provenance;
 };
 
+bool SameSource(const EditionSource& a, const EditionSource& b) {
+  return a.origin == b.origin && a.path == b.path && a.validFrom == b.validFrom;
+}
+
 ListedEdition Describe(const EditionCatalogue& catalogue, const EditionSource& source,
-                       const EditionSource& inForce, bool hidden) {
+                       const EditionSource& inUse, bool hidden) {
   ListedEdition listed;
   listed.source = source;
-  listed.validUntil = catalogue.ValidUntil(source);
   listed.hidden = hidden;
-  listed.inForce = !hidden && source.validFrom == inForce.validFrom;
+  listed.inUse = SameSource(source, inUse);
   std::vector<std::string> warnings;
-  if (const auto edition = catalogue.Load(source, listed.fault, warnings)) {
-    listed.lineWidth = edition->lineWidth;
-    listed.bankCodes = edition->directory.size();
+  listed.edition = catalogue.Load(source, listed.fault, warnings);
+  if (!source.path.empty()) {
+    const platform::WholeFile read =
+        platform::ReadWholeFile(source.path, editions::kMaxBankCodeFileSize);
+    if (read.status == platform::WholeFileStatus::kRead) {
+      listed.provenance =
+          editions::ReadProvenance(source.path, editions::Sha256Hex(read.contents));
+    }
   }
   return listed;
 }
 
-std::string Row(const ListedEdition& e) {
-  char head[96];
-  std::snprintf(head, sizeof head, "%s %s  %s  ", e.inForce ? "*" : " ",
-                GermanDate(e.source.validFrom).c_str(), GermanDate(e.validUntil).c_str());
-  std::string row = head;
-  if (e.fault.empty()) {
-    char figures[32];
-    std::snprintf(figures, sizeof figures, "%6d  %5zu  ", e.lineWidth, e.bankCodes);
+std::string FormColumn(const BankDataEdition& edition) {
+  if (edition.form == editions::FileForm::kText) {
+    return "Text " + std::to_string(edition.lineWidth);
+  }
+  std::string text(editions::FormText(edition.form));
+  if (edition.hasOwnRuleNumbers()) text += "+Regeln";
+  return text;
+}
+
+// The state of the edition in use on `day`, for the list's last word.
+std::string UseState(const BankDataEdition& edition, Date day) {
+  if (edition.ExpiredOn(day)) return "abgelaufen seit " + GermanDate(editions::AddDays(edition.validUntil, 1));
+  if (edition.NotStartedOn(day)) return "gilt erst ab " + GermanDate(edition.source.validFrom);
+  return "gültig";
+}
+
+std::string Row(const ListedEdition& e, Date day) {
+  std::string row = e.inUse ? "* " : "  ";
+  row += GermanDate(e.source.validFrom) + "  ";
+  if (e.edition) {
+    char figures[64];
+    std::snprintf(figures, sizeof figures, "%s  %-12s  %5zu  ",
+                  GermanDate(e.edition->validUntil).c_str(), FormColumn(*e.edition).c_str(),
+                  e.edition->directory.size());
     row += figures;
   } else {
-    row += "   fehlerhaft  ";
+    row += "fehlerhaft                         ";
   }
-  row += OriginText(e.source.origin);
+  row += editions::OriginText(e.source.origin);
   if (e.hidden) row += ", verdeckt durch eine Ausgabe gleichen Datums";
-  if (!e.source.path.empty())
+  if (!e.source.path.empty()) {
     row += "  " + platform::EscapeControlCharacters(e.source.path.string());
+  }
+  if (e.inUse && e.edition) row += "  (verwendet, " + UseState(*e.edition, day) + ")";
   return row;
+}
+
+nlohmann::json Json(const ListedEdition& e, Date day) {
+  nlohmann::json object = {{"validFrom", IsoDate(e.source.validFrom)},
+                           {"origin", editions::OriginKey(e.source.origin)},
+                           {"file", e.source.path.string()},
+                           {"inForce", e.inUse},
+                           {"hidden", e.hidden},
+                           {"usable", e.edition != nullptr},
+                           {"error", e.fault}};
+  if (e.edition) {
+    object["validUntil"] = IsoDate(e.edition->validUntil);
+    object["form"] = editions::FormText(e.edition->form);
+    object["lineWidth"] = e.edition->lineWidth;
+    object["ownRuleNumbers"] = e.edition->hasOwnRuleNumbers();
+    object["bankCodes"] = e.edition->directory.size();
+    object["expired"] = e.edition->ExpiredOn(day);
+    object["notStarted"] = e.edition->NotStartedOn(day);
+  }
+  if (e.provenance) {
+    object["source"] = {{"address", e.provenance->source},
+                        {"sha256", e.provenance->sourceSha256},
+                        {"received", e.provenance->received}};
+  }
+  return object;
 }
 
 }  // namespace
@@ -71,12 +121,15 @@ std::string Row(const ListedEdition& e) {
 int RunInstallBankData(const Command& command, const std::filesystem::path& folder,
                        const EditionCatalogue& catalogue, Date today, std::ostream& out,
                        std::ostream& err) {
-  InstallRequest request;
+  editions::InstallRequest request;
   request.file = command.operands.at(0);
   request.validFrom = command.validFrom;
   request.folder = folder;
   request.today = today;
-  const InstallResult result = InstallEdition(request, catalogue);
+  request.force = command.force;
+  request.origin = command.system ? editions::EditionOrigin::kSystem
+                                  : editions::EditionOrigin::kInstalled;
+  const editions::InstallResult result = editions::InstallEdition(request, catalogue);
   for (const std::string& warning : result.warnings)
     err << "talvenor: Warnung: " << warning << "\n";
   if (!result.installed) {
@@ -87,38 +140,33 @@ int RunInstallBankData(const Command& command, const std::filesystem::path& fold
   return 0;
 }
 
-int RunListBankData(const Command& command, const EditionCatalogue& catalogue, Date today,
+int RunListBankData(const Command& command, const EditionCatalogue& catalogue, Date day,
                     std::ostream& out) {
-  const EditionSource& inForce = catalogue.InForce(today);
+  std::vector<std::string> ignored;
+  const auto inUse = catalogue.LoadInForce(day, ignored);
   std::vector<ListedEdition> listed;
   for (const EditionSource& source : catalogue.editions()) {
-    listed.push_back(Describe(catalogue, source, inForce, false));
+    listed.push_back(Describe(catalogue, source, inUse->source, false));
   }
   for (const EditionSource& source : catalogue.hidden()) {
-    listed.push_back(Describe(catalogue, source, inForce, true));
+    listed.push_back(Describe(catalogue, source, inUse->source, true));
   }
   if (command.json) {
     nlohmann::json list = nlohmann::json::array();
-    for (const ListedEdition& e : listed) {
-      list.push_back({{"validFrom", IsoDate(e.source.validFrom)},
-                      {"validUntil", IsoDate(e.validUntil)},
-                      {"origin", OriginKey(e.source.origin)},
-                      {"file", e.source.path.string()},
-                      {"inForce", e.inForce},
-                      {"hidden", e.hidden},
-                      {"usable", e.fault.empty()},
-                      {"error", e.fault},
-                      {"lineWidth", e.lineWidth},
-                      {"bankCodes", e.bankCodes}});
-    }
-    out << nlohmann::json{{"today", IsoDate(today)}, {"editions", list}}.dump(2) << "\n";
+    for (const ListedEdition& e : listed) list.push_back(Json(e, day));
+    out << nlohmann::json{{"today", IsoDate(day)}, {"editions", list}}.dump(2) << "\n";
     return 0;
   }
-  out << "Bankleitzahlendateien (heute ist der " << GermanDate(today) << "; * = in Kraft):\n"
-      << "  gültig ab   gültig bis  Breite    BLZ  Herkunft\n";
+  out << "Bankleitzahlendateien (Stichtag " << GermanDate(day) << "; * = verwendet):\n"
+      << "  gültig ab   gültig bis  Form            BLZ  Herkunft\n";
   for (const ListedEdition& e : listed) {
-    out << Row(e) << "\n";
+    out << Row(e, day) << "\n";
     if (!e.fault.empty()) out << "      " << e.fault << "\n";
+    if (e.provenance) {
+      out << "      Quelle: " << platform::EscapeControlCharacters(e.provenance->source)
+          << "\n      SHA-256 " << e.provenance->sourceSha256 << ", erhalten "
+          << e.provenance->received << "\n";
+    }
   }
   return 0;
 }

@@ -5,7 +5,6 @@
 namespace talvenor::app {
 
 using editions::Date;
-using editions::DateFromEditionFileName;
 using editions::InstallEdition;
 using editions::InstallRequest;
 using editions::InstallResult;
@@ -22,24 +21,26 @@ std::string WithWarnings(const std::vector<std::string>& warnings, const std::st
 }  // namespace
 
 bool InstallBankDataInteractively(UserInterface& ui, BankData& data,
-                                  const std::filesystem::path& folder, Date today) {
+                                  const std::filesystem::path& folder) {
   const std::optional<std::string> file = ui.AskBankCodeFile();
   if (!file) return false;
   InstallRequest request;
   request.file = *file;
   request.folder = folder;
-  request.today = today;
-  if (!DateFromEditionFileName(request.file.filename().string())) {
-    const std::optional<Date> start = ui.AskDate(kStartDateQuestion, LatestScheduledStart(today));
+  request.today = data.Day();
+  InstallResult result = InstallEdition(request, PlatformCatalogueFor(folder));
+  if (result.startDateMissing) {
+    const std::optional<Date> start =
+        ui.AskDate(kStartDateQuestion, LatestScheduledStart(request.today));
     if (!start) return false;
     request.validFrom = IsoDate(*start);
+    result = InstallEdition(request, PlatformCatalogueFor(folder));
   }
-  const InstallResult result = InstallEdition(request, PlatformCatalogueFor(folder));
   if (!result.installed) {
     ui.ShowMessage(WithWarnings(result.warnings, result.message));
     return false;
   }
-  data.Refresh(today);
+  data.Refresh();
   ui.ShowReport("Bankleitzahlendatei geladen", WithWarnings(result.warnings, result.message));
   return true;
 }

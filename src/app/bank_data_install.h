@@ -1,6 +1,7 @@
 // Installing a bank-code file from the main window: the person chooses the
-// file, gives its start date when the name carries none, and reads the
-// install report; the program then uses the edition in force.
+// file, gives its start date when neither the file nor its name states
+// one, and reads the install report; the program then uses the edition in
+// force.
 #ifndef TALVENOR_APP_BANK_DATA_INSTALL_H_
 #define TALVENOR_APP_BANK_DATA_INSTALL_H_
 
@@ -15,11 +16,11 @@ namespace talvenor::app {
 // is chosen again among the editions now installed in `folder`. Returns
 // whether an edition was installed.
 bool InstallBankDataInteractively(UserInterface& ui, BankData& data,
-                                  const std::filesystem::path& folder, editions::Date today);
+                                  const std::filesystem::path& folder);
 
-// The question put when a file name carries no start date.
+// The question put when neither the file nor its name states the start.
 inline constexpr const char* kStartDateQuestion =
-    "Der Dateiname nennt nicht, ab wann die Bankleitzahlendatei gilt.\n"
+    "Die Datei nennt nicht, ab wann die Bankleitzahlendatei gilt.\n"
     "Bitte geben Sie den Tag an, an dem diese Ausgabe in Kraft tritt\n"
     "(der erste Montag ab dem 3. März, Juni, September oder Dezember):";
 

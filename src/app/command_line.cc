@@ -93,7 +93,7 @@ Command ParseCommandLine(const std::vector<std::string>& arguments) {
   };
   constexpr const char* kOneCommand =
       "only one of --help, --version, --iban, --verify, --check-iban, --check-iban-file, "
-      "--install-bank-data and --list-bank-data may be given";
+      "--install-bank-data, --update-bank-data and --list-bank-data may be given";
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (!argument.starts_with("--")) {
@@ -107,7 +107,8 @@ Command ParseCommandLine(const std::vector<std::string>& arguments) {
     }
     // Options that take the next argument as their value.
     if (argument == "--bank-data" || argument == "--valid-from" ||
-        argument == "--install-bank-data" || argument == "--column" || argument == "--threads") {
+        argument == "--install-bank-data" || argument == "--column" || argument == "--threads" ||
+        argument == "--as-of" || argument == "--from") {
       if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
         return UsageError(argument + " needs a value");
       }
@@ -118,6 +119,15 @@ Command ParseCommandLine(const std::vector<std::string>& arguments) {
       } else if (argument == "--valid-from") {
         if (command.validFrom) return UsageError("--valid-from may be given only once");
         command.validFrom = value;
+      } else if (argument == "--as-of") {
+        if (command.asOf) return UsageError("--as-of darf nur einmal angegeben werden");
+        command.asOf = editions::ParseIsoDate(value);
+        if (!command.asOf) {
+          return UsageError("--as-of erwartet ein Datum der Form JJJJ-MM-TT: \"" + value + "\"");
+        }
+      } else if (argument == "--from") {
+        if (command.from) return UsageError("--from darf nur einmal angegeben werden");
+        command.from = value;
       } else if (argument == "--column") {
         if (command.column) return UsageError("--column may be given only once");
         command.column = value;
@@ -138,6 +148,14 @@ Command ParseCommandLine(const std::vector<std::string>& arguments) {
     if (argument == "--json") {
       command.json = true;
       continue;
+    } else if (argument == "--force") {
+      command.force = true;
+      continue;
+    } else if (argument == "--system") {
+      command.system = true;
+      continue;
+    } else if (argument == "--update-bank-data") {
+      kind = CommandKind::kUpdateBankData;
     } else if (argument == "--help") {
       kind = CommandKind::kHelp;
     } else if (argument == "--version") {
@@ -167,6 +185,18 @@ Command ParseCommandLine(const std::vector<std::string>& arguments) {
   if (command.kind == CommandKind::kListBankData && command.bankDataFile) {
     return UsageError(
         "--list-bank-data lists the installed editions; --bank-data has no place there");
+  }
+  const bool installs =
+      command.kind == CommandKind::kInstallBankData || command.kind == CommandKind::kUpdateBankData;
+  if (command.from && command.kind != CommandKind::kUpdateBankData) {
+    return UsageError("--from gehört zu --update-bank-data");
+  }
+  if ((command.force || command.system) && !installs) {
+    return UsageError(std::string(command.force ? "--force" : "--system") +
+                      " gehört zu --install-bank-data oder --update-bank-data");
+  }
+  if (command.kind == CommandKind::kUpdateBankData && command.bankDataFile) {
+    return UsageError("--update-bank-data und --bank-data können nicht zusammen angegeben werden");
   }
   if (command.column && command.kind != CommandKind::kCheckIbanFile) {
     return UsageError("--column belongs to --check-iban-file");

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "editions/edition_dates.h"
+
 namespace talvenor::app {
 
 enum class CommandKind {
@@ -20,7 +22,8 @@ enum class CommandKind {
   kVerify,           // --verify METHOD ACCOUNT [BLZ]
   kCheckIban,        // --check-iban IBAN
   kCheckIbanFile,    // --check-iban-file IN OUT [--column NAME]
-  kInstallBankData,  // --install-bank-data FILE [--valid-from DATE]
+  kInstallBankData,  // --install-bank-data FILE [--valid-from DATE] [--force] [--system]
+  kUpdateBankData,   // --update-bank-data [--from URL] [--force] [--system]
   kListBankData,     // --list-bank-data
   kUsageError,
 };
@@ -40,6 +43,16 @@ struct Command {
   std::optional<std::string> column;
   // --threads N: the threads a batch conversion or file check works on (1 to 256).
   std::optional<int> threads;
+  // --as-of YYYY-MM-DD: the day whose edition in force is used, instead of
+  // today (history and preview).
+  std::optional<editions::Date> asOf;
+  // --from URL: the download page the update reads instead of the central
+  // bank's.
+  std::optional<std::string> from;
+  // --force: install an edition that fails the plausibility checks.
+  bool force = false;
+  // --system: install into the system-wide edition folder for all users.
+  bool system = false;
 };
 
 // Sorts the arguments (without the program name) into a command. Refuses
@@ -49,10 +62,12 @@ struct Command {
 // digit or capital letter followed by a digit. --check-iban takes the IBAN,
 // in one argument or (its paper form) in several, which are joined with
 // blanks; --check-iban-file an input and an output name. --bank-data,
-// --valid-from, --install-bank-data, --column and --threads take the next
-// argument as their value; --threads only a whole number from 1 to 256, and
-// only where files are converted or checked (the batch run, the window,
-// --check-iban-file).
+// --valid-from, --install-bank-data, --column, --threads, --as-of and
+// --from take the next argument as their value; --threads only a whole
+// number from 1 to 256, and only where files are converted or checked (the
+// batch run, the window, --check-iban-file); --as-of only a real day
+// "YYYY-MM-DD"; --from only with --update-bank-data, --force and --system
+// only with --install-bank-data or --update-bank-data.
 Command ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The text printed by --help.

@@ -9,6 +9,7 @@
 #include "app/account_commands.h"
 #include "app/bank_data.h"
 #include "app/bank_data_commands.h"
+#include "app/bank_data_update.h"
 #include "app/command_line.h"
 #include "app/data_validity.h"
 #include "app/iban_commands.h"
@@ -31,7 +32,19 @@ std::filesystem::path DebugIniPath() {
 }
 
 BankDataChoice ChoiceOf(const Command& command) {
-  return BankDataChoice{command.bankDataFile, command.validFrom};
+  return BankDataChoice{command.bankDataFile, command.validFrom, command.asOf};
+}
+
+// The day the command works for: --as-of, or today.
+talvenor::editions::Date DayOf(const Command& command) {
+  return command.asOf ? *command.asOf : talvenor::platform::LocalToday();
+}
+
+// The folder an install or update writes to: the user's own, or with
+// --system the machine's.
+std::filesystem::path InstallFolder(const Command& command) {
+  return command.system ? talvenor::platform::SystemUpdateFolder()
+                        : talvenor::platform::UserDataFolder();
 }
 
 // Opens the bank data for a single-account command. False (after telling
@@ -39,15 +52,14 @@ BankDataChoice ChoiceOf(const Command& command) {
 // edition are told on stderr: the command still answers.
 bool OpenForCommand(const Command& command, BankData& data, bool& expired) {
   std::string error;
-  if (!data.Open(ChoiceOf(command), talvenor::platform::LocalToday(), error)) {
+  if (!data.Open(ChoiceOf(command), error)) {
     std::cerr << "talvenor: " << error << "\n";
     return false;
   }
   for (const std::string& warning : data.warnings()) {
     std::cerr << "talvenor: Warnung: " << warning << "\n";
   }
-  expired = talvenor::app::DaysAfterDataValidUntil(data.DataValidUntil(),
-                                                   talvenor::platform::LocalNow()) >= 1;
+  expired = talvenor::app::DaysAfterDataValidUntil(data.DataValidUntil(), data.Now()) >= 1;
   if (expired) {
     std::cerr << "talvenor: " << talvenor::app::ExpiredText(data.DataValidUntil()) << "\n";
   }
@@ -104,12 +116,16 @@ int main(int argc, char** argv) {
           command.threads.value_or(talvenor::batch::DefaultRecordThreads()), std::cerr);
     }
     case CommandKind::kInstallBankData:
-      return talvenor::app::RunInstallBankData(
-          command, talvenor::platform::UserDataFolder(), talvenor::app::PlatformCatalogue(),
-          talvenor::platform::LocalToday(), std::cout, std::cerr);
+      return talvenor::app::RunInstallBankData(command, InstallFolder(command),
+                                               talvenor::app::PlatformCatalogue(), DayOf(command),
+                                               std::cout, std::cerr);
+    case CommandKind::kUpdateBankData:
+      return talvenor::app::RunUpdateBankData(command, InstallFolder(command),
+                                              talvenor::app::PlatformCatalogue(), DayOf(command),
+                                              std::cout, std::cerr);
     case CommandKind::kListBankData:
       return talvenor::app::RunListBankData(command, talvenor::app::PlatformCatalogue(),
-                                            talvenor::platform::LocalToday(), std::cout);
+                                            DayOf(command), std::cout);
     case CommandKind::kUsageError:
       std::cerr << "talvenor: " << command.error << "\n\n" << talvenor::app::UsageText();
       return 2;

@@ -83,14 +83,14 @@ int CQuorinApp::InitInstance(const std::vector<std::string>& arguments,
   // run. A given file that cannot be used ends the run, once the command
   // line has said whether the run is silent.
   std::string bankDataError;
-  const bool bankDataOpened = bankData_.Open(bankData, platform::LocalToday(), bankDataError);
+  const bool bankDataOpened = bankData_.Open(bankData, bankDataError);
 
   // The per-user settings file takes over the former maker's settings when
   // it has none yet.
   platform::TakeOverFormerSettings();
 
   // Days since the data in force expired.
-  const int days = DaysAfterDataValidUntil(bankData_.DataValidUntil(), platform::LocalNow());
+  const int days = DaysAfterDataValidUntil(bankData_.DataValidUntil(), bankData_.Now());
 
   MycomandInfo commandInfo;
   commandInfo.ParseCommandLine(arguments);

@@ -307,8 +307,7 @@ void CQuorinDlg::OnAbout() {
 }
 
 void CQuorinDlg::OnLoadBankData() {
-  InstallBankDataInteractively(app_.Ui(), app_.Data(), platform::UserDataFolder(),
-                               platform::LocalToday());
+  InstallBankDataInteractively(app_.Ui(), app_.Data(), platform::UserDataFolder());
 }
 
 void CQuorinDlg::OnCheckIban() {

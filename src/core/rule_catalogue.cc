@@ -8,6 +8,7 @@
 
 #include "checkdigit/check_method_code.h"
 
+#include "core/rule_engine.h"
 #include "core/rule_steps.h"
 #include "core/rule_table_lists.h"
 #include "core/rule_tables.h"
@@ -211,6 +212,10 @@ RuleStep FindRuleStep(int effectiveRule) {
     return SearchRuleStep(effectiveRule);
   }
   return kSteps[static_cast<std::size_t>(effectiveRule)];
+}
+
+bool IsKnownRule(int ruleNumber) {
+  return ruleNumber == 0 || ruleNumber == kRuleNotReleased || FindRuleStep(ruleNumber) != nullptr;
 }
 
 }  // namespace talvenor

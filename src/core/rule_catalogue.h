@@ -15,6 +15,13 @@ using RuleStep = RuleStepEnd (*)(RuleEvaluation& evaluation);
 // its own (it behaves as the standard rule 0).
 RuleStep FindRuleStep(int effectiveRule);
 
+// Whether the engine knows the rule number `ruleNumber`: the standard
+// rule 0, rule 0001 (not released), or a rule with a step of its own. An
+// unknown number (9999, or an unknown version of a known rule) would run
+// as the standard rule without anyone noticing, so editions naming one
+// say so.
+bool IsKnownRule(int ruleNumber);
+
 // The method number a rule checks the account with instead of the bank's
 // own (for example rule 0008's method 60), or -1 when the rule keeps the
 // bank's method for `enteredBankCode`.

@@ -7,6 +7,9 @@
 
 #include "checkdigit/check_method_code.h"
 #include "checkdigit/method_catalogue.h"
+#include "core/rule_catalogue.h"
+#include "editions/checksum.h"
+#include "editions/edition_provenance.h"
 #include "editions/builtin_directory.h"
 #include "platform/display_text.h"
 #include "platform/error_text.h"
@@ -78,6 +81,10 @@ bool BankDataEdition::ExpiredOn(Date day) const {
   return std::chrono::sys_days(day) > std::chrono::sys_days(validUntil);
 }
 
+bool BankDataEdition::NotStartedOn(Date day) const {
+  return std::chrono::sys_days(day) < std::chrono::sys_days(source.validFrom);
+}
+
 bool ReadEditionFile(const EditionSource& source, BankCodeFile& file, std::string& error) {
   std::string_view text;
   platform::WholeFile read;
@@ -97,6 +104,12 @@ bool ReadEditionFile(const EditionSource& source, BankCodeFile& file, std::strin
             " ist fehlerhaft und wird nicht verwendet:\n" + fault;
     return false;
   }
+  if (source.origin != EditionOrigin::kBuiltIn && !file.statedUntil) {
+    if (const std::optional<Provenance> provenance = ReadProvenance(source.path, Sha256Hex(text))) {
+      file.statedFrom = provenance->statedFrom;
+      file.statedUntil = provenance->statedUntil;
+    }
+  }
   return true;
 }
 
@@ -115,6 +128,19 @@ int PeekLineWidth(const EditionSource& source) {
   return static_cast<int>(end);
 }
 
+namespace {
+
+// The rule number `rules` names for `bankCode`, or nothing.
+std::optional<int> RuleOf(const std::vector<RuleNumber>& rules, std::uint32_t bankCode) {
+  const auto known = std::lower_bound(
+      rules.begin(), rules.end(), bankCode,
+      [](const RuleNumber& r, std::uint32_t code) { return r.bankCode < code; });
+  if (known == rules.end() || known->bankCode != bankCode) return std::nullopt;
+  return known->rule;
+}
+
+}  // namespace
+
 BankDataEdition MakeEdition(const EditionSource& source, BankCodeFile file,
                             const std::vector<RuleNumber>* rules, std::optional<Date> rulesFrom) {
   BankDataEdition edition;
@@ -122,25 +148,29 @@ BankDataEdition MakeEdition(const EditionSource& source, BankCodeFile file,
   edition.form = file.form;
   edition.lineWidth = file.lineWidth;
   edition.ownRuleNumbers = file.hasRuleNumbers();
+  if (!file.hasRuleNumbers()) edition.rulesFrom = rulesFrom;
   std::vector<RuleOrigin> origins;
-  if (!file.hasRuleNumbers()) {
-    edition.rulesFrom = rulesFrom;
-    origins.reserve(file.records.size());
-    for (BlzInfoIBAN& record : file.records) {
-      const auto known = rules == nullptr
-                             ? std::vector<RuleNumber>::const_iterator{}
-                             : std::lower_bound(rules->begin(), rules->end(), record.bankCode(),
-                                                [](const RuleNumber& r, std::uint32_t code) {
-                                                  return r.bankCode < code;
-                                                });
-      if (rules != nullptr && known != rules->end() && known->bankCode == record.bankCode()) {
-        record.SetIbanRule(known->rule);
-        origins.push_back(RuleOrigin::kInherited);
-      } else {
-        origins.push_back(RuleOrigin::kAssumed);
-        edition.assumedRuleBankCodes.push_back(record.bankCode());
-      }
+  origins.reserve(file.records.size());
+  for (BlzInfoIBAN& record : file.records) {
+    std::optional<int> rule;
+    if (file.hasRuleNumbers()) {
+      rule = record.ibanRule();
+    } else if (rules != nullptr) {
+      rule = RuleOf(*rules, record.bankCode());
     }
+    RuleOrigin origin = file.hasRuleNumbers() ? RuleOrigin::kEdition : RuleOrigin::kInherited;
+    if (rule && !IsKnownRule(*rule)) {
+      edition.unknownRules.push_back({record.bankCode(), *rule});
+      rule.reset();
+    }
+    if (rule) {
+      record.SetIbanRule(*rule);
+    } else {
+      record.SetIbanRule(0);
+      origin = RuleOrigin::kAssumed;
+      edition.assumedRuleBankCodes.push_back(record.bankCode());
+    }
+    origins.push_back(origin);
   }
   for (const BlzInfoIBAN& record : file.records) {
     if (!IsHandledMethod(record.checkMethod())) {

@@ -56,12 +56,19 @@ struct BankDataEdition {
   // For a public file: the start of the edition its rule numbers come from.
   std::optional<Date> rulesFrom;
   BankDirectory directory;
-  std::vector<std::uint32_t> assumedRuleBankCodes;      // ascending
+  // Banks whose rule is assumed to be the standard one: no edition names
+  // theirs, or the one named is unknown to the program.
+  std::vector<std::uint32_t> assumedRuleBankCodes;  // ascending
+  // Of them, the banks whose edition names a rule the program does not
+  // know, with that rule number.
+  std::vector<RuleNumber> unknownRules;                 // ascending
   std::vector<std::uint32_t> unhandledMethodBankCodes;  // ascending
 
   bool hasOwnRuleNumbers() const { return ownRuleNumbers; }
   // Whether `day` lies after the last valid day.
   bool ExpiredOn(Date day) const;
+  // Whether `day` lies before the first valid day.
+  bool NotStartedOn(Date day) const;
 };
 
 // The largest bank-code file the program reads; published ones are below
@@ -70,7 +77,9 @@ inline constexpr std::size_t kMaxBankCodeFileSize = 64u << 20;
 
 // Reads and checks the file of `source` (the compiled-in text for the
 // built-in edition). False with a German `error` naming the file when it
-// cannot be read or is malformed.
+// cannot be read or is malformed. A file that states no validity of its
+// own takes the one its download page stated, when the record of where it
+// came from (edition_provenance.h) still describes it.
 bool ReadEditionFile(const EditionSource& source, BankCodeFile& file, std::string& error);
 
 // Why `file` could not be read (`read` is the failed reading), as a German
@@ -85,7 +94,8 @@ int PeekLineWidth(const EditionSource& source);
 // Builds an edition from its checked file. A public file's banks take the
 // rule numbers of `rules` (ascending; those of an extended edition which
 // started on `rulesFrom`); banks missing there get the standard rule,
-// assumed. `validUntil` is left for the caller to set.
+// assumed, and so do banks whose rule number the program does not know.
+// `validUntil` is left for the caller to set.
 BankDataEdition MakeEdition(const EditionSource& source, BankCodeFile file,
                             const std::vector<RuleNumber>* rules, std::optional<Date> rulesFrom);
 

@@ -102,11 +102,11 @@ std::string GermanDate(Date date) {
   return text;
 }
 
-std::string EditionFileName(Date date) {
+std::string EditionFileName(Date date, std::string_view extension) {
   char text[32];
-  std::snprintf(text, sizeof text, "blz_%04d_%02u_%02u.txt", static_cast<int>(date.year()),
+  std::snprintf(text, sizeof text, "blz_%04d_%02u_%02u", static_cast<int>(date.year()),
                 static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()));
-  return text;
+  return std::string(text).append(extension);
 }
 
 }  // namespace talvenor::editions

@@ -40,10 +40,10 @@ std::optional<Date> ParseIsoDate(std::string_view text);
 std::optional<Date> DateFromEditionFileName(std::string_view fileName);
 
 // "2026-06-08", "08.06.2026", and the name an edition is stored under,
-// "blz_2026_06_08.txt".
+// "blz_2026_06_08" + `extension` (".txt", ".xml" or ".csv").
 std::string IsoDate(Date date);
 std::string GermanDate(Date date);
-std::string EditionFileName(Date date);
+std::string EditionFileName(Date date, std::string_view extension = ".txt");
 
 }  // namespace talvenor::editions
 

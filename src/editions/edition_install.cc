@@ -7,7 +7,10 @@
 #include <cerrno>
 #include <system_error>
 
+#include "editions/checksum.h"
+#include "editions/edition_provenance.h"
 #include "editions/edition_report.h"
+#include "platform/clock.h"
 #include "platform/display_text.h"
 #include "platform/error_text.h"
 #include "platform/whole_file.h"
@@ -19,20 +22,37 @@ namespace fs = std::filesystem;
 
 std::string Shown(const fs::path& path) { return platform::EscapeControlCharacters(path.string()); }
 
-// Writes `bytes` to a new temporary file in `folder` and renames it to
-// `target` once it is complete on disk. 0 on success, else the errno of
-// the step that failed; nothing is left behind then.
-int WriteAndRename(const fs::path& folder, const fs::path& target, std::string_view bytes) {
-  std::error_code ignored;
-  fs::create_directories(folder, ignored);
+std::string Refusal(std::string message) {
+  return std::move(message) + "\nEs wurde nichts installiert.";
+}
+
+// The extension an edition of `form` is stored under.
+std::string_view ExtensionOf(FileForm form) {
+  switch (form) {
+    case FileForm::kXml:
+      return ".xml";
+    case FileForm::kCsv:
+      return ".csv";
+    case FileForm::kText:
+      break;
+  }
+  return ".txt";
+}
+
+// Writes `bytes` to a new hidden temporary file in `folder` named after
+// `name`, complete on disk. The temporary's path, or empty with `error` set
+// to the errno of the step that failed (nothing is left behind then).
+fs::path WriteTemporary(const fs::path& folder, const std::string& name, std::string_view bytes,
+                        int& error) {
   // A hidden name that says what it is, so that an interrupted install
   // leaves nothing that passes for an edition.
-  std::string name(1, '.');
-  name.append(target.filename().string()).append(".talvenor-install-XXXXXX");
-  std::string pattern = (folder / name).string();
-  const int fd = ::mkstemp(pattern.data());
-  if (fd < 0) return errno;
-  int error = 0;
+  std::string pattern = (folder / ("." + name + ".talvenor-install-XXXXXX")).string();
+  const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+  if (fd < 0) {
+    error = errno;
+    return {};
+  }
+  error = 0;
   for (std::size_t done = 0; done < bytes.size() && error == 0;) {
     const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno != EINTR) error = errno;
@@ -45,39 +65,48 @@ int WriteAndRename(const fs::path& folder, const fs::path& target, std::string_v
   if (error == 0 && ::fchmod(fd, 0666 & ~mask) != 0) error = errno;
   if (error == 0 && ::fsync(fd) != 0) error = errno;
   if (::close(fd) != 0 && error == 0) error = errno;
-  if (error == 0 && ::rename(pattern.c_str(), target.c_str()) != 0) error = errno;
   if (error != 0) {
     ::unlink(pattern.c_str());
-    return error;
+    return {};
   }
-  // The new name itself must survive a crash as well.
-  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
-  return 0;
+  return pattern;
 }
 
-InstallResult Refused(std::string message, std::vector<std::string> warnings = {}) {
-  InstallResult result;
-  result.message = std::move(message) + "\nEs wurde nichts installiert.";
-  result.warnings = std::move(warnings);
-  return result;
+// The forms of `validFrom` in `folder` other than `keep`, with their records.
+std::vector<fs::path> OtherForms(const fs::path& folder, Date validFrom, const fs::path& keep) {
+  std::vector<fs::path> others;
+  for (std::string_view extension : {".txt", ".xml", ".csv"}) {
+    const fs::path other = folder / EditionFileName(validFrom, extension);
+    std::error_code ignored;
+    if (other != keep && fs::exists(other, ignored)) {
+      others.push_back(other);
+      others.push_back(ProvenancePath(other));
+    }
+  }
+  return others;
 }
 
-// The part of the report after the summary: when the edition applies, and
-// what changed against `old`, the edition in force before the install
-// (nothing when it could not be read).
+// The sentence on when the edition applies, and what changed against
+// `old`, the edition in force before the install (nothing when it could
+// not be read).
 std::string Comparison(const BankDataEdition& edition, const BankDataEdition* old,
                        const EditionCatalogue& after, Date today) {
   std::string text;
   const EditionSource& nowInForce = after.InForce(today);
-  if (nowInForce.validFrom == edition.source.validFrom) {
+  const bool startsLater =
+      std::chrono::sys_days(edition.source.validFrom) > std::chrono::sys_days(today);
+  if (edition.ExpiredOn(today)) {
+    text += "Diese Ausgabe ist bereits abgelaufen: sie galt nur bis zum " +
+            GermanDate(edition.validUntil) + ".\n";
+  } else if (nowInForce.validFrom == edition.source.validFrom) {
     text += "Diese Ausgabe ist ab sofort in Kraft.\n";
-  } else if (std::chrono::sys_days(edition.source.validFrom) > std::chrono::sys_days(today)) {
+  } else if (startsLater) {
     text += "Diese Ausgabe tritt am " + GermanDate(edition.source.validFrom) +
             " in Kraft; bis dahin gilt die " + DescribeEdition(nowInForce) + ".\n";
+    if (old != nullptr && old->source.validFrom == nowInForce.validFrom && old->ExpiredOn(today)) {
+      text += "Deren Daten sind allerdings seit dem " + GermanDate(AddDays(old->validUntil, 1)) +
+              " abgelaufen.\n";
+    }
   } else {
     text += "Diese Ausgabe ist nicht in Kraft: es gilt die neuere " + DescribeEdition(nowInForce) +
             ".\n";
@@ -91,83 +120,112 @@ std::string Comparison(const BankDataEdition& edition, const BankDataEdition* ol
   return text;
 }
 
-}  // namespace
-
-std::optional<Date> EditionStartDate(const fs::path& file,
-                                     const std::optional<std::string>& validFrom,
-                                     std::string& error, std::vector<std::string>& warnings) {
-  const std::optional<Date> named = DateFromEditionFileName(file.filename().string());
-  std::optional<Date> date = named;
-  if (validFrom) {
-    date = ParseIsoDate(*validFrom);
-    if (!date) {
-      error = "„" + platform::EscapeControlCharacters(*validFrom) +
-              "“ ist kein gültiges Datum der Form JJJJ-MM-TT (z. B. 2026-06-08).";
-      return std::nullopt;
-    }
-    if (named && *named != *date) {
-      warnings.push_back("Der Dateiname nennt den " + GermanDate(*named) + "; es gilt der mit " +
-                         "--valid-from angegebene " + GermanDate(*date) + ".");
-    }
+// Why `edition` is implausible beside `old`, the edition in force; empty
+// when it is not.
+std::string Implausibility(const BankDataEdition& edition, const BankDataEdition* old) {
+  std::string text;
+  if (old != nullptr && static_cast<double>(edition.directory.size()) <
+                            kMinimumShareOfBankCodes * static_cast<double>(old->directory.size())) {
+    text += "Die Datei enthält nur " + std::to_string(edition.directory.size()) +
+            " Bankleitzahlen, die geltende Ausgabe " + std::to_string(old->directory.size()) +
+            "; sie ist vermutlich unvollständig (etwa ein abgebrochener Download).\n";
   }
-  if (!date) {
-    error = "Der Name der Datei " + Shown(file) +
-            " nennt nicht, ab wann die Ausgabe gilt. Bitte geben Sie das Datum mit "
-            "--valid-from JJJJ-MM-TT an (z. B. --valid-from 2026-06-08).";
-    return std::nullopt;
+  if (!edition.unknownRules.empty()) {
+    text += UnknownRulesReport(edition);
   }
-  if (!IsScheduledStart(*date)) {
-    warnings.push_back("Der " + GermanDate(*date) +
-                       " ist kein planmäßiger Termin einer neuen Ausgabe (der erste Montag ab "
-                       "dem 3. März, Juni, September und Dezember); der nächstgelegene frühere "
-                       "ist der " +
-                       GermanDate(LatestScheduledStart(*date)) + ".");
-  }
-  return date;
+  return text;
 }
 
-InstallResult InstallEdition(const InstallRequest& request, const EditionCatalogue& catalogue) {
-  const platform::WholeFile read = platform::ReadWholeFile(request.file, kMaxBankCodeFileSize);
-  if (read.status != platform::WholeFileStatus::kRead) {
-    return Refused(BankCodeFileReadFailure(request.file, read));
+bool ReadBytes(const InstallRequest& request, std::string& bytes, std::string& refusal) {
+  if (request.bytes) {
+    bytes = *request.bytes;
+    return true;
   }
+  platform::WholeFile read = platform::ReadWholeFile(request.file, kMaxBankCodeFileSize);
+  if (read.status != platform::WholeFileStatus::kRead) {
+    refusal = Refusal(BankCodeFileReadFailure(request.file, read));
+    return false;
+  }
+  bytes = std::move(read.contents);
+  return true;
+}
+
+std::string SourceOf(const InstallRequest& request) {
+  if (!request.source.empty()) return request.source;
+  std::error_code ignored;
+  const fs::path absolute = fs::absolute(request.file, ignored);
+  return (absolute.empty() ? request.file : absolute).string();
+}
+
+}  // namespace
+
+bool PrepareEdition(const InstallRequest& request, const EditionCatalogue& catalogue,
+                    PreparedEdition& prepared, std::string& refusal) {
+  std::string bytes;
+  if (!ReadBytes(request, bytes, refusal)) return false;
   BankCodeFile file;
   std::string fault;
-  if (!ReadBankCodeFile(read.contents, file, fault)) {
-    return Refused("Die Datei " + Shown(request.file) +
-                   " ist keine gültige Bankleitzahlendatei:\n" + fault);
+  if (!ReadBankCodeFile(bytes, file, fault)) {
+    refusal = Refusal("Die Datei " + Shown(request.file) +
+                      " ist keine gültige Bankleitzahlendatei:\n" + fault);
+    return false;
   }
-  std::vector<std::string> warnings;
+  // The edition's own statement of its validity counts before the page's.
+  const StatedValidity stated = file.statedFrom || file.statedUntil
+                                    ? StatedValidity{file.statedFrom, file.statedUntil}
+                                    : request.pageValidity;
+  std::vector<std::string>& warnings = prepared.warnings;
   std::string error;
   const std::optional<Date> start =
-      EditionStartDate(request.file, request.validFrom, error, warnings);
-  if (!start) return Refused(std::move(error), std::move(warnings));
+      EditionStartDate(request.file, request.validFrom, stated, error, warnings);
+  if (!start) {
+    prepared.startDateMissing = !request.validFrom && !stated.from;
+    refusal = Refusal(error);
+    return false;
+  }
+  if (const std::string contradiction = ScheduleContradiction(stated); !contradiction.empty()) {
+    if (!request.force) {
+      refusal = Refusal(contradiction + "\nMit --force wird sie dennoch installiert.");
+      return false;
+    }
+    warnings.push_back(contradiction);
+  }
+  file.statedFrom = stated.from;
+  file.statedUntil = stated.until;
 
-  const fs::path target = request.folder / EditionFileName(*start);
-  const EditionSource source{EditionOrigin::kInstalled, target, *start};
+  const fs::path target = request.folder / EditionFileName(*start, ExtensionOf(file.form));
+  const EditionSource source{request.origin, target, *start};
   EditionCatalogue after = catalogue;
   const EditionSource* replaced = catalogue.Find(*start);
   after.Put(source);
+  const FileForm form = file.form;
   const auto edition = after.Build(source, std::move(file), warnings);
   // Read before the copy is written: it may be the file the copy replaces.
-  std::string unreadable;
   std::vector<std::string> ignored;
-  const auto old = catalogue.Load(catalogue.InForce(request.today), unreadable, ignored);
+  const auto old = catalogue.LoadInForce(request.today, ignored);
 
-  if (const int failure = WriteAndRename(request.folder, target, read.contents)) {
-    return Refused("Die Bankleitzahlendatei kann nicht in " + Shown(request.folder) +
-                       " gespeichert werden: " + platform::ErrorText(failure) + ".",
-                   std::move(warnings));
+  if (const std::string implausible = Implausibility(*edition, old.get()); !implausible.empty()) {
+    if (!request.force) {
+      refusal = Refusal(implausible + "Mit --force wird sie dennoch installiert.");
+      return false;
+    }
+    warnings.push_back(implausible.substr(0, implausible.size() - 1));
   }
 
-  InstallResult result;
-  result.installed = true;
-  result.storedAt = target;
-  std::string& text = result.message;
-  text = "Die Bankleitzahlendatei " + Shown(request.file) + " ist installiert als\n  " +
-         Shown(target) + "\n";
+  Provenance provenance;
+  provenance.source = SourceOf(request);
+  provenance.sourceSha256 = Sha256Hex(request.bytes ? *request.bytes : bytes);
+  provenance.fileSha256 = Sha256Hex(bytes);
+  provenance.received = platform::UtcTimestamp();
+  provenance.statedFrom = request.pageValidity.from;
+  provenance.statedUntil = request.pageValidity.until;
+
+  prepared.description =
+      "Die Bankleitzahlendatei " + Shown(request.file) + " (" + std::string(FormText(form)) + ")";
+  std::string& text = prepared.report;
+  text.clear();
   if (replaced != nullptr) {
-    text += replaced->origin == EditionOrigin::kInstalled
+    text += replaced->origin == source.origin
                 ? "Sie ersetzt die bisher installierte Ausgabe vom " +
                       GermanDate(replaced->validFrom) + ".\n"
                 : "Sie tritt an die Stelle der " + DescribeEdition(*replaced) + ".\n";
@@ -177,7 +235,76 @@ InstallResult InstallEdition(const InstallRequest& request, const EditionCatalog
   if (const std::string attention = AttentionReport(*edition); !attention.empty()) {
     text += "\n" + attention;
   }
-  result.warnings = std::move(warnings);
+  prepared.validFrom = *start;
+  prepared.target = target;
+  prepared.bytes = std::move(bytes);
+  prepared.provenance = ProvenanceText(provenance);
+  prepared.alreadyExpired = edition->ExpiredOn(request.today);
+  return true;
+}
+
+bool StoreEditions(const fs::path& folder, const std::vector<PreparedEdition>& editions,
+                   std::string& error) {
+  std::error_code ignored;
+  fs::create_directories(folder, ignored);
+  // Every file complete on disk under a temporary name first ...
+  std::vector<std::pair<fs::path, fs::path>> renames;  // temporary, final
+  int failure = 0;
+  for (const PreparedEdition& edition : editions) {
+    for (const auto& [target, bytes] :
+         {std::pair<fs::path, std::string_view>{edition.target, edition.bytes},
+          std::pair<fs::path, std::string_view>{ProvenancePath(edition.target),
+                                                edition.provenance}}) {
+      const fs::path temporary =
+          WriteTemporary(folder, target.filename().string(), bytes, failure);
+      if (temporary.empty()) break;
+      renames.emplace_back(temporary, target);
+    }
+    if (failure != 0) break;
+  }
+  // ... then each takes its name.
+  for (const auto& [temporary, target] : renames) {
+    if (failure == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) failure = errno;
+    if (failure != 0) ::unlink(temporary.c_str());
+  }
+  if (failure != 0) {
+    error = "Die Bankleitzahlendatei kann nicht in " + Shown(folder) +
+            " gespeichert werden: " + platform::ErrorText(failure) + ".";
+    return false;
+  }
+  for (const PreparedEdition& edition : editions) {
+    for (const fs::path& other : OtherForms(folder, edition.validFrom, edition.target)) {
+      fs::remove(other, ignored);
+    }
+  }
+  // The new names themselves must survive a crash as well.
+  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+  return true;
+}
+
+InstallResult InstallEdition(const InstallRequest& request, const EditionCatalogue& catalogue) {
+  InstallResult result;
+  PreparedEdition prepared;
+  if (!PrepareEdition(request, catalogue, prepared, result.message)) {
+    result.startDateMissing = prepared.startDateMissing;
+    result.warnings = std::move(prepared.warnings);
+    return result;
+  }
+  std::string error;
+  if (!StoreEditions(request.folder, {prepared}, error)) {
+    result.message = Refusal(error);
+    result.warnings = std::move(prepared.warnings);
+    return result;
+  }
+  result.installed = true;
+  result.storedAt = prepared.target;
+  result.message = prepared.description + " ist installiert als\n  " + Shown(prepared.target) +
+                   "\n" + prepared.report;
+  result.warnings = std::move(prepared.warnings);
   return result;
 }
 

@@ -51,7 +51,11 @@ std::string EditionSummary(const BankDataEdition& edition) {
   std::string text;
   text += "  Gültig ab:       " + GermanDate(edition.source.validFrom) + "\n";
   text += "  Gültig bis:      " + GermanDate(edition.validUntil) + "\n";
-  text += "  Zeilenbreite:    " + std::to_string(edition.lineWidth) + " Zeichen (";
+  if (edition.form == FileForm::kText) {
+    text += "  Zeilenbreite:    " + std::to_string(edition.lineWidth) + " Zeichen (";
+  } else {
+    text += "  Form:            " + std::string(FormText(edition.form)) + " (";
+  }
   if (edition.hasOwnRuleNumbers()) {
     text += "erweiterte Datei mit IBAN-Regeln)\n";
   } else {
@@ -82,8 +86,33 @@ std::string ChangesReport(const BankDataEdition& before, const BankDataEdition& 
   return text;
 }
 
+std::string_view FormText(FileForm form) {
+  switch (form) {
+    case FileForm::kXml:
+      return "XML";
+    case FileForm::kCsv:
+      return "CSV";
+    case FileForm::kText:
+      break;
+  }
+  return "Text";
+}
+
+std::string UnknownRulesReport(const BankDataEdition& edition) {
+  if (edition.unknownRules.empty()) return {};
+  std::string text = "IBAN-Regel Talvenor unbekannt, die Standardregel wird angenommen (" +
+                     std::to_string(edition.unknownRules.size()) + " Bankleitzahlen):\n";
+  for (const RuleNumber& unknown : edition.unknownRules) {
+    if (const BlzInfoIBAN* record = edition.directory.Lookup(unknown.bankCode)) {
+      text += "    " + record->bankCodeText() + "  Regel " + RuleNumberText(unknown.rule) + "  " +
+              record->name() + "\n";
+    }
+  }
+  return text;
+}
+
 std::string AttentionReport(const BankDataEdition& edition) {
-  std::string text;
+  std::string text = UnknownRulesReport(edition);
   if (!edition.assumedRuleBankCodes.empty()) {
     text += "Keine IBAN-Regel bekannt, die Standardregel wird angenommen (" +
             std::to_string(edition.assumedRuleBankCodes.size()) + " Bankleitzahlen):\n";

@@ -6,6 +6,7 @@
 #define TALVENOR_EDITIONS_EDITION_REPORT_H_
 
 #include <string>
+#include <string_view>
 
 #include "editions/bank_data_edition.h"
 #include "editions/edition_changes.h"
@@ -27,6 +28,13 @@ std::string AttentionReport(const BankDataEdition& edition);
 
 // A rule number as it is published: rule and version, "0007 00".
 std::string RuleNumberText(int ruleNumber);
+
+// The form of a file as a person reads it: "Text", "XML", "CSV".
+std::string_view FormText(FileForm form);
+
+// The banks whose edition names an IBAN rule the program does not know,
+// each with that rule; empty when there are none.
+std::string UnknownRulesReport(const BankDataEdition& edition);
 
 // The verdict an account of a bank with an unhandled method gets.
 inline constexpr std::string_view kUnhandledMethodNote =

@@ -9,59 +9,83 @@
 #include "core/account_conversion.h"
 #include "core/iban_check.h"
 #include "core/single_conversion.h"
-#include "editions/edition_catalogue.h"
-#include "editions/edition_install.h"
+#include "editions/edition_opening.h"
 #include "platform/clock.h"
-#include "platform/data_folders.h"
 
 namespace talvenor {
 
 using editions::BankDataEdition;
 using editions::Date;
 using editions::EditionCatalogue;
-using editions::EditionOrigin;
 using editions::EditionSource;
-using editions::EditionStartDate;
 using editions::IsoDate;
 using editions::OriginKey;
 
 namespace {
 
-EditionCatalogue PlatformCatalogue() {
-  return EditionCatalogue(platform::UserDataFolder(), platform::SystemDataFolders());
-}
+EditionCatalogue PlatformCatalogue() { return EditionCatalogue(editions::PlatformEditionFolders()); }
 
-EditionInfo InfoOf(const EditionSource& source, Date validUntil, int bankCodes) {
+EditionInfo InfoOf(const EditionSource& source) {
   EditionInfo info;
   info.validFrom = IsoDate(source.validFrom);
-  info.validUntil = IsoDate(validUntil);
   info.origin = std::string(OriginKey(source.origin));
   info.path = source.path.string();
-  info.bankCodes = bankCodes;
   return info;
+}
+
+EditionInfo InfoOf(const BankDataEdition& edition) {
+  EditionInfo info = InfoOf(edition.source);
+  info.validUntil = IsoDate(edition.validUntil);
+  info.bankCodes = static_cast<int>(edition.directory.size());
+  info.usable = true;
+  return info;
+}
+
+// The day a library's data is for: `asOf` ("YYYY-MM-DD"), or today.
+Date DayOf(const std::string& asOf) {
+  if (asOf.empty()) return platform::LocalToday();
+  const std::optional<Date> day = editions::ParseIsoDate(asOf);
+  if (!day) {
+    throw Error("„" + asOf + "“ ist kein gültiges Datum der Form JJJJ-MM-TT (z. B. 2026-06-08).");
+  }
+  return *day;
 }
 
 }  // namespace
 
 struct Library::Impl {
   std::unique_ptr<BankDataEdition> edition;
+  std::optional<Date> asOf;  // the day asked for; nothing: the day of each call
 
+  Date Day() const { return asOf ? *asOf : platform::LocalToday(); }
   EditionUse Use() const {
     EditionUse use;
     use.edition = IsoDate(edition->source.validFrom);
-    use.expired = edition->ExpiredOn(platform::LocalToday());
+    use.expired = edition->ExpiredOn(Day());
     return use;
   }
 };
 
-std::vector<EditionInfo> Editions() {
+std::vector<EditionInfo> Editions(const std::string& asOf) {
+  const Date day = DayOf(asOf);
   const EditionCatalogue catalogue = PlatformCatalogue();
+  std::vector<std::string> ignored;
+  const auto inForce = catalogue.LoadInForce(day, ignored);
   std::vector<EditionInfo> editions;
-  for (const EditionSource& source : catalogue.editions()) {
-    // Reading every file only to count its banks would be slow; the count
-    // is known for the edition opened (Library::edition()).
-    editions.push_back(InfoOf(source, catalogue.ValidUntil(source), 0));
-  }
+  const auto add = [&](const EditionSource& source, bool hidden) {
+    std::string error;
+    std::vector<std::string> warnings;
+    const auto edition = catalogue.Load(source, error, warnings);
+    EditionInfo info = edition ? InfoOf(*edition) : InfoOf(source);
+    info.error = error;
+    info.hidden = hidden;
+    info.inForce = inForce->source.path == source.path && inForce->source.origin == source.origin &&
+                   inForce->source.validFrom == source.validFrom;
+    if (edition) info.expired = edition->ExpiredOn(day);
+    editions.push_back(std::move(info));
+  };
+  for (const EditionSource& source : catalogue.editions()) add(source, false);
+  for (const EditionSource& source : catalogue.hidden()) add(source, true);
   return editions;
 }
 
@@ -70,38 +94,43 @@ Library::Library(Library&&) noexcept = default;
 Library& Library::operator=(Library&&) noexcept = default;
 Library::~Library() = default;
 
-Library Library::OpenInForce(std::vector<std::string>* warnings) {
+Library Library::OpenInForce(std::vector<std::string>* warnings, const std::string& asOf) {
+  editions::EditionRequest request;
+  request.day = DayOf(asOf);
+  editions::OpenedEdition opened;
+  std::string error;
+  editions::OpenEdition(PlatformCatalogue(), request, opened, error);  // cannot fail without a file
+  if (warnings != nullptr) *warnings = std::move(opened.warnings);
   auto impl = std::make_unique<Impl>();
-  std::vector<std::string> seen;
-  impl->edition = PlatformCatalogue().LoadInForce(platform::LocalToday(), seen);
-  if (warnings != nullptr) *warnings = std::move(seen);
+  impl->edition = std::move(opened.edition);
+  if (!asOf.empty()) impl->asOf = request.day;
   return Library(std::move(impl));
 }
 
-Library Library::OpenFile(const std::string& path, const std::string& validFrom) {
+Library Library::OpenFile(const std::string& path, const std::string& validFrom,
+                          std::vector<std::string>* warnings, const std::string& asOf) {
+  editions::EditionRequest request;
+  request.file = path;
+  if (!validFrom.empty()) request.validFrom = validFrom;
+  request.day = DayOf(asOf);
+  editions::OpenedEdition opened;
   std::string error;
-  std::vector<std::string> warnings;
-  const std::optional<std::string> from =
-      validFrom.empty() ? std::nullopt : std::optional<std::string>(validFrom);
-  const std::optional<Date> start = EditionStartDate(path, from, error, warnings);
-  if (!start) throw Error(error);
-  // The given file joins the known editions, so that it takes its rule
-  // numbers and its end of validity from them as the program's does.
-  EditionCatalogue catalogue = PlatformCatalogue();
-  const EditionSource source{EditionOrigin::kGiven, path, *start};
-  catalogue.Put(source);
+  if (!editions::OpenEdition(PlatformCatalogue(), request, opened, error)) throw Error(error);
+  if (warnings != nullptr) *warnings = std::move(opened.warnings);
   auto impl = std::make_unique<Impl>();
-  impl->edition = catalogue.Load(source, error, warnings);
-  if (!impl->edition) throw Error(error);
+  impl->edition = std::move(opened.edition);
+  if (!asOf.empty()) impl->asOf = request.day;
   return Library(std::move(impl));
 }
 
 EditionInfo Library::edition() const {
-  const BankDataEdition& e = *impl_->edition;
-  return InfoOf(e.source, e.validUntil, static_cast<int>(e.directory.size()));
+  EditionInfo info = InfoOf(*impl_->edition);
+  info.inForce = impl_->edition->source.origin != editions::EditionOrigin::kGiven;
+  info.expired = impl_->edition->ExpiredOn(impl_->Day());
+  return info;
 }
 
-bool Library::expired() const { return impl_->edition->ExpiredOn(platform::LocalToday()); }
+bool Library::expired() const { return impl_->edition->ExpiredOn(impl_->Day()); }
 
 Conversion Library::Convert(std::string_view bankCode, std::string_view account) const {
   const SingleConversionOutcome o =

@@ -33,6 +33,15 @@ LocalDateTime LocalNow() {
 
 std::chrono::year_month_day LocalToday() { return LocalNow().date; }
 
+std::string UtcTimestamp() {
+  const std::time_t now = std::time(nullptr);
+  std::tm utc{};
+  gmtime_r(&now, &utc);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  return text;
+}
+
 ScopedClockOverride::ScopedClockOverride(LocalDateTime moment) : previous_(PinnedMoment()) {
   PinnedMoment() = moment;
 }

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <optional>
+#include <string>
 
 namespace talvenor::platform {
 
@@ -24,6 +25,10 @@ LocalDateTime LocalNow();
 
 // The date part of LocalNow().
 std::chrono::year_month_day LocalToday();
+
+// The current moment in UTC as "2026-12-09T23:40:12Z", for records of when
+// something happened (not pinned by ScopedClockOverride).
+std::string UtcTimestamp();
 
 // Pins the clock to `moment` for as long as the object lives, then restores
 // the previous setting. For tests; not thread-safe against concurrent readers.

@@ -25,12 +25,17 @@ std::filesystem::path UserDataFolder() {
   return base / "Korvane" / "Talvenor";
 }
 
+std::filesystem::path SystemUpdateFolder() {
+  if (const char* configured = AbsoluteFromEnvironment("TALVENOR_SYSTEM_DATA")) return configured;
+  return "/var/lib/talvenor";
+}
+
 std::vector<std::filesystem::path> SystemDataFolders() {
   const char* configured = std::getenv("XDG_DATA_DIRS");
   std::string_view list = (configured != nullptr && configured[0] != '\0')
                               ? std::string_view(configured)
                               : std::string_view("/usr/local/share:/usr/share");
-  std::vector<std::filesystem::path> folders;
+  std::vector<std::filesystem::path> folders{SystemUpdateFolder()};
   while (!list.empty()) {
     const std::size_t colon = list.find(':');
     const std::string_view entry = list.substr(0, colon);

@@ -21,6 +21,8 @@ inline constexpr std::string_view kSettingsSection = "SETTINGS";
 inline constexpr std::string_view kSettingPath = "PATH";      // text: output folder
 inline constexpr std::string_view kSettingGroup = "GROUP";    // integer, default 0
 inline constexpr std::string_view kSettingUpdate = "UPDATE";  // integer, default 1
+// text: the download page of the bank-code files (default: the central bank's)
+inline constexpr std::string_view kSettingBankDataPage = "BLZSEITE";
 
 // $XDG_CONFIG_HOME (or ~/.config) + "/Korvane/Talvenor.ini".
 std::filesystem::path SettingsFile();

@@ -16,7 +16,7 @@ namespace {
 
 using namespace std::chrono;
 using testing::BuiltinWithRule;
-using testing::EditionFolders;
+using testing::EditionFolderTest;
 using testing::PublicEdition2026;
 namespace fs = std::filesystem;
 
@@ -24,7 +24,7 @@ bool Contains(const std::string& text, std::string_view part) {
   return text.find(part) != std::string::npos;
 }
 
-TEST_F(EditionFolders, InstallReportsValidityWidthAndEveryChange) {
+TEST_F(EditionFolderTest, InstallReportsValidityWidthAndEveryChange) {
   const InstallResult result = Install(PublicEdition2026());  // the name carries the date
   const std::string& report = result.message;
   EXPECT_EQ(result.storedAt, user_ / "blz_2026_06_08.txt");
@@ -55,7 +55,7 @@ TEST_F(EditionFolders, InstallReportsValidityWidthAndEveryChange) {
   EXPECT_FALSE(Contains(report, "Geänderte IBAN-Regel"));
 }
 
-TEST_F(EditionFolders, SameStartDateReplacesAndOffScheduleDatesWarn) {
+TEST_F(EditionFolderTest, SameStartDateReplacesAndOffScheduleDatesWarn) {
   Install(PublicEdition2026(), "2026-06-08");
   const InstallResult again =
       Install(Scratch("extended.txt", BuiltinWithRule("37050198", "000000")), "2026-06-08");
@@ -80,7 +80,7 @@ TEST_F(EditionFolders, SameStartDateReplacesAndOffScheduleDatesWarn) {
   EXPECT_FALSE(fs::exists(user_ / "blz_2026_09_07.txt"));
 }
 
-TEST_F(EditionFolders, EveryRefusalLeavesTheInstalledEditionsAsTheyWere) {
+TEST_F(EditionFolderTest, EveryRefusalLeavesTheInstalledEditionsAsTheyWere) {
   Install(PublicEdition2026(), "2026-06-08");
   const auto before = UserFiles();
   const std::string good = test_support::ReadFile(PublicEdition2026());
@@ -122,7 +122,7 @@ TEST_F(EditionFolders, EveryRefusalLeavesTheInstalledEditionsAsTheyWere) {
   }
 }
 
-TEST_F(EditionFolders, FailedWriteLeavesNothingBehind) {
+TEST_F(EditionFolderTest, FailedWriteLeavesNothingBehind) {
   Install(PublicEdition2026(), "2026-06-08");
   const auto before = UserFiles();
   // A file size limit below the file's size makes the copy fail half-way,

@@ -1,7 +1,7 @@
 // Folders of editions for tests: a user folder and a system-wide folder in
 // a fresh temporary directory, and bank-code files made from real ones.
-#ifndef TALVENOR_TESTS_CORE_EDITION_TEST_SUPPORT_H_
-#define TALVENOR_TESTS_CORE_EDITION_TEST_SUPPORT_H_
+#ifndef TALVENOR_TESTS_EDITIONS_EDITION_TEST_SUPPORT_H_
+#define TALVENOR_TESTS_EDITIONS_EDITION_TEST_SUPPORT_H_
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -30,7 +30,7 @@ inline std::string BuiltinWithRule(std::string_view bankCode, std::string_view r
                                  test_support::kRuleColumn, rule);
 }
 
-class EditionFolders : public ::testing::Test {
+class EditionFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
     std::string pattern = (fs::temp_directory_path() / "talvenor-editions-XXXXXX").string();
@@ -44,7 +44,7 @@ class EditionFolders : public ::testing::Test {
     fs::remove_all(root_, ignored);
   }
 
-  EditionCatalogue Catalogue() const { return EditionCatalogue(user_, {system_}); }
+  EditionCatalogue Catalogue() const { return EditionCatalogue(EditionFolders{user_, {system_}}); }
 
   // Installs `file` into the user folder; expects success.
   InstallResult Install(const fs::path& file, std::optional<std::string> validFrom = {},
@@ -82,4 +82,4 @@ class EditionFolders : public ::testing::Test {
 
 }  // namespace talvenor::editions::testing
 
-#endif  // TALVENOR_TESTS_CORE_EDITION_TEST_SUPPORT_H_
+#endif  // TALVENOR_TESTS_EDITIONS_EDITION_TEST_SUPPORT_H_
