@@ -23,8 +23,34 @@ struct FileConversionFailure {
 
 // The library the module-level functions use: the edition in force when
 // the module first needs one.
+// Editions passed over are told as Python warnings, as the program tells
+// them on stderr.
+void WarnAbout(const std::vector<std::string>& warnings) {
+  for (const std::string& warning : warnings) {
+    PyErr_WarnEx(PyExc_UserWarning, warning.c_str(), 1);
+  }
+}
+
 const talvenor::Library& DefaultLibrary() {
-  static const talvenor::Library library = talvenor::Library::OpenInForce();
+  static const talvenor::Library library = [] {
+    std::vector<std::string> warnings;
+    talvenor::Library opened = talvenor::Library::OpenInForce(&warnings);
+    WarnAbout(warnings);
+    return opened;
+  }();
+  return library;
+}
+
+// The library of `path` (or of the edition in force) on `asOf`, with its
+// warnings told; the library's Error becomes ValueError.
+talvenor::Library OpenLibrary(const std::optional<std::string>& path,
+                              const std::optional<std::string>& validFrom,
+                              const std::optional<std::string>& asOf) {
+  std::vector<std::string> warnings;
+  talvenor::Library library = path ? talvenor::Library::OpenFile(*path, validFrom.value_or(""),
+                                                                 &warnings, asOf.value_or(""))
+                                   : talvenor::Library::OpenInForce(&warnings, asOf.value_or(""));
+  WarnAbout(warnings);
   return library;
 }
 
@@ -213,9 +239,15 @@ PYBIND11_MODULE(talvenor, m) {
       .def_readonly("origin", &talvenor::EditionInfo::origin)
       .def_readonly("path", &talvenor::EditionInfo::path)
       .def_readonly("bank_codes", &talvenor::EditionInfo::bankCodes)
+      .def_readonly("usable", &talvenor::EditionInfo::usable)
+      .def_readonly("error", &talvenor::EditionInfo::error)
+      .def_readonly("in_force", &talvenor::EditionInfo::inForce)
+      .def_readonly("expired", &talvenor::EditionInfo::expired)
+      .def_readonly("hidden", &talvenor::EditionInfo::hidden)
       .def("__repr__", [](const talvenor::EditionInfo& e) {
         return "Edition(valid_from='" + e.validFrom + "', valid_until='" + e.validUntil +
-               "', origin='" + e.origin + "')";
+               "', origin='" + e.origin + "', bank_codes=" + std::to_string(e.bankCodes) +
+               (e.inForce ? ", in_force=True" : "") + (e.usable ? "" : ", usable=False") + ")";
       });
 
   py::class_<talvenor::Conversion>(m, "Conversion")
@@ -290,18 +322,29 @@ PYBIND11_MODULE(talvenor, m) {
       .def("convert_many", &ConvertMany, py::arg("bank_codes"), py::arg("accounts"),
            py::arg("bank_names") = false);
 
-  m.def("editions", &talvenor::Editions,
-        "Die bekannten Ausgaben (eingebaut, installiert, systemweit), nach Beginn geordnet.");
   m.def(
-      "edition_in_force", [] { return DefaultLibrary().edition(); },
-      "Die heute geltende Ausgabe, mit der die Funktionen des Moduls rechnen.");
+      "editions",
+      [](const std::optional<std::string>& asOf) { return talvenor::Editions(asOf.value_or("")); },
+      py::arg("as_of") = py::none(),
+      "Die bekannten Ausgaben (eingebaut, installiert, systemweit), nach Beginn geordnet; "
+      "in_force und expired gelten für heute oder den Tag as_of (JJJJ-MM-TT).");
+  m.def(
+      "edition_in_force",
+      [](const std::optional<std::string>& asOf) {
+        return asOf ? OpenLibrary(std::nullopt, std::nullopt, asOf).edition()
+                    : DefaultLibrary().edition();
+      },
+      py::arg("as_of") = py::none(),
+      "Die heute (oder am Tag as_of) geltende Ausgabe; ohne as_of die, mit der die "
+      "Funktionen des Moduls rechnen.");
   m.def(
       "load_edition",
-      [](const std::string& path, std::optional<std::string> validFrom) {
-        return talvenor::Library::OpenFile(path, validFrom.value_or(""));
-      },
-      py::arg("path"), py::arg("valid_from") = py::none(),
-      "Liest eine Bankleitzahlendatei und gibt eine Library darauf zurück.");
+      [](const std::optional<std::string>& path, std::optional<std::string> validFrom,
+         std::optional<std::string> asOf) { return OpenLibrary(path, validFrom, asOf); },
+      py::arg("path") = py::none(), py::arg("valid_from") = py::none(),
+      py::arg("as_of") = py::none(),
+      "Liest eine Bankleitzahlendatei (ohne path: die am Tag as_of geltende Ausgabe) und gibt "
+      "eine Library darauf zurück.");
   m.def(
       "convert",
       [](const std::string& bankCode, const std::string& account) {

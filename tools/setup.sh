@@ -13,7 +13,7 @@ build_dir=${1:-build}
 [ $# -gt 0 ] && shift
 
 packages=(build-essential cmake ninja-build pkg-config zlib1g-dev libinih-dev
-          nlohmann-json3-dev qt6-base-dev libqt6svg6 libgl-dev libcurl4-openssl-dev
+          nlohmann-json3-dev qt6-base-dev libqt6svg6 libgl-dev libcurl4-openssl-dev libxml2-dev
           googletest libgtest-dev libgmock-dev libbenchmark-dev faketime python3 openssl
           libssl-dev python3-dev pybind11-dev python3-pytest python3-numpy)
 missing=()

@@ -63,7 +63,9 @@ def test_verify():
 
 
 def test_editions_and_loading_a_file(tmp_path):
-    assert [e.origin for e in talvenor.editions()] == ["builtin"]
+    [builtin] = talvenor.editions()
+    assert builtin.origin == "builtin" and builtin.usable and builtin.in_force
+    assert builtin.bank_codes == 3544 and builtin.valid_until == "2024-06-02"
     assert talvenor.edition_in_force().valid_from == "2024-03-04"
     lib = talvenor.load_edition(str(DATA / "blz_2026_06_08.txt"))
     assert lib.edition.valid_from == "2026-06-08"

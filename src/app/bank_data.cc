@@ -23,8 +23,7 @@ bool BankData::Open(const BankDataChoice& choice, std::string& error) {
   return Open(PlatformCatalogue(), choice, error);
 }
 
-bool BankData::Open(EditionCatalogue catalogue, const BankDataChoice& choice,
-                    std::string& error) {
+bool BankData::Open(EditionCatalogue catalogue, const BankDataChoice& choice, std::string& error) {
   choice_ = choice;
   editions::EditionRequest request;
   if (choice.file) request.file = *choice.file;

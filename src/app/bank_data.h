@@ -37,8 +37,7 @@ class BankData {
   // warnings().
   bool Open(const BankDataChoice& choice, std::string& error);
   // The same on a catalogue of the caller's.
-  bool Open(editions::EditionCatalogue catalogue, const BankDataChoice& choice,
-            std::string& error);
+  bool Open(editions::EditionCatalogue catalogue, const BankDataChoice& choice, std::string& error);
 
   // Chooses again among the editions now installed (after an install or
   // update); keeps a file given for this run.

@@ -47,8 +47,7 @@ ListedEdition Describe(const EditionCatalogue& catalogue, const EditionSource& s
     const platform::WholeFile read =
         platform::ReadWholeFile(source.path, editions::kMaxBankCodeFileSize);
     if (read.status == platform::WholeFileStatus::kRead) {
-      listed.provenance =
-          editions::ReadProvenance(source.path, editions::Sha256Hex(read.contents));
+      listed.provenance = editions::ReadProvenance(source.path, editions::Sha256Hex(read.contents));
     }
   }
   return listed;
@@ -65,7 +64,8 @@ std::string FormColumn(const BankDataEdition& edition) {
 
 // The state of the edition in use on `day`, for the list's last word.
 std::string UseState(const BankDataEdition& edition, Date day) {
-  if (edition.ExpiredOn(day)) return "abgelaufen seit " + GermanDate(editions::AddDays(edition.validUntil, 1));
+  if (edition.ExpiredOn(day))
+    return "abgelaufen seit " + GermanDate(editions::AddDays(edition.validUntil, 1));
   if (edition.NotStartedOn(day)) return "gilt erst ab " + GermanDate(edition.source.validFrom);
   return "gültig";
 }
@@ -127,8 +127,8 @@ int RunInstallBankData(const Command& command, const std::filesystem::path& fold
   request.folder = folder;
   request.today = today;
   request.force = command.force;
-  request.origin = command.system ? editions::EditionOrigin::kSystem
-                                  : editions::EditionOrigin::kInstalled;
+  request.origin =
+      command.system ? editions::EditionOrigin::kSystem : editions::EditionOrigin::kInstalled;
   const editions::InstallResult result = editions::InstallEdition(request, catalogue);
   for (const std::string& warning : result.warnings)
     err << "talvenor: Warnung: " << warning << "\n";

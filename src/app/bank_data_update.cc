@@ -49,7 +49,8 @@ int RunUpdateBankData(const Command& command, const std::filesystem::path& folde
     return 2;
   }
   const editions::UpdateResult result = RunBankDataUpdate(
-      url, folder, command.system ? editions::EditionOrigin::kSystem : editions::EditionOrigin::kInstalled,
+      url, folder,
+      command.system ? editions::EditionOrigin::kSystem : editions::EditionOrigin::kInstalled,
       catalogue, today, command.force, nullptr);
   for (const std::string& warning : result.warnings) {
     err << "talvenor: Warnung: " << warning << "\n";

@@ -8,9 +8,9 @@
 #include "checkdigit/check_method_code.h"
 #include "checkdigit/method_catalogue.h"
 #include "core/rule_catalogue.h"
+#include "editions/builtin_directory.h"
 #include "editions/checksum.h"
 #include "editions/edition_provenance.h"
-#include "editions/builtin_directory.h"
 #include "platform/display_text.h"
 #include "platform/error_text.h"
 #include "platform/whole_file.h"
@@ -132,9 +132,9 @@ namespace {
 
 // The rule number `rules` names for `bankCode`, or nothing.
 std::optional<int> RuleOf(const std::vector<RuleNumber>& rules, std::uint32_t bankCode) {
-  const auto known = std::lower_bound(
-      rules.begin(), rules.end(), bankCode,
-      [](const RuleNumber& r, std::uint32_t code) { return r.bankCode < code; });
+  const auto known =
+      std::lower_bound(rules.begin(), rules.end(), bankCode,
+                       [](const RuleNumber& r, std::uint32_t code) { return r.bankCode < code; });
   if (known == rules.end() || known->bankCode != bankCode) return std::nullopt;
   return known->rule;
 }

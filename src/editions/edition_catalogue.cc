@@ -66,10 +66,11 @@ EditionCatalogue::EditionCatalogue(const EditionFolders& folders) : EditionCatal
   // before it; within a folder the preferred form of a date comes last.
   const auto putFolder = [this](const fs::path& folder, EditionOrigin origin) {
     std::vector<EditionSource> found = EditionsInFolder(folder, origin);
-    std::stable_sort(found.begin(), found.end(), [](const EditionSource& a, const EditionSource& b) {
-      if (a.validFrom != b.validFrom) return Before(a, b);
-      return ExtensionRank(a.path) > ExtensionRank(b.path);
-    });
+    std::stable_sort(found.begin(), found.end(),
+                     [](const EditionSource& a, const EditionSource& b) {
+                       if (a.validFrom != b.validFrom) return Before(a, b);
+                       return ExtensionRank(a.path) > ExtensionRank(b.path);
+                     });
     for (const EditionSource& source : found) Put(source);
   };
   for (auto folder = folders.system.rbegin(); folder != folders.system.rend(); ++folder) {
@@ -193,9 +194,8 @@ std::unique_ptr<BankDataEdition> EditionCatalogue::LoadInForce(
   // The validity of the one used ends on its own terms, so the expiry rules
   // apply as they should.
   const EditionSource& first = InForce(day);
-  auto at = std::find_if(editions_.begin(), editions_.end(), [&](const EditionSource& e) {
-    return e.validFrom == first.validFrom;
-  });
+  auto at = std::find_if(editions_.begin(), editions_.end(),
+                         [&](const EditionSource& e) { return e.validFrom == first.validFrom; });
   bool passedOver = false;
   for (;; --at) {
     for (const EditionSource* source : SourcesOf(at->validFrom)) {

@@ -255,8 +255,7 @@ bool StoreEditions(const fs::path& folder, const std::vector<PreparedEdition>& e
          {std::pair<fs::path, std::string_view>{edition.target, edition.bytes},
           std::pair<fs::path, std::string_view>{ProvenancePath(edition.target),
                                                 edition.provenance}}) {
-      const fs::path temporary =
-          WriteTemporary(folder, target.filename().string(), bytes, failure);
+      const fs::path temporary = WriteTemporary(folder, target.filename().string(), bytes, failure);
       if (temporary.empty()) break;
       renames.emplace_back(temporary, target);
     }

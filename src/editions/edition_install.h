@@ -59,7 +59,7 @@ struct PreparedEdition {
   // size, when it applies and what changed.
   std::string report;
   std::vector<std::string> warnings;
-  bool alreadyExpired = false;  // its validity ended before `today`
+  bool alreadyExpired = false;    // its validity ended before `today`
   bool startDateMissing = false;  // refused only for want of a start date
 };
 
@@ -87,8 +87,8 @@ bool PrepareEdition(const InstallRequest& request, const EditionCatalogue& catal
 // space). Other forms of the same start date in the folder are removed.
 // False with `error` (a German sentence) when a file cannot be written;
 // nothing is changed then.
-bool StoreEditions(const std::filesystem::path& folder, const std::vector<PreparedEdition>& editions,
-                   std::string& error);
+bool StoreEditions(const std::filesystem::path& folder,
+                   const std::vector<PreparedEdition>& editions, std::string& error);
 
 // Prepares and stores one file.
 InstallResult InstallEdition(const InstallRequest& request, const EditionCatalogue& catalogue);

@@ -61,5 +61,4 @@ std::optional<Provenance> ReadProvenance(const std::filesystem::path& editionFil
   return provenance;
 }
 
-
 }  // namespace talvenor::editions

@@ -46,8 +46,9 @@ std::optional<Date> EditionStartDate(const std::filesystem::path& file,
   }
   if (named && *named != *date) {
     warnings.push_back("Der Dateiname nennt den " + GermanDate(*named) + "; es gilt der " +
-                       std::string(validFrom ? "mit --valid-from angegebene " : "von der Ausgabe "
-                                                                                "genannte ") +
+                       std::string(validFrom ? "mit --valid-from angegebene "
+                                             : "von der Ausgabe "
+                                               "genannte ") +
                        GermanDate(*date) + ".");
   }
   // A stated start is checked against the schedule on its own.

@@ -59,10 +59,9 @@ std::vector<OfferedEdition> OfferedEditions(const std::vector<OfferedFile>& file
   }
   std::vector<OfferedEdition> editions;
   for (auto& [key, edition] : byGroup) {
-    std::stable_sort(edition.files.begin(), edition.files.end(),
-                     [](const OfferedFile& a, const OfferedFile& b) {
-                       return Preference(a) < Preference(b);
-                     });
+    std::stable_sort(
+        edition.files.begin(), edition.files.end(),
+        [](const OfferedFile& a, const OfferedFile& b) { return Preference(a) < Preference(b); });
     editions.push_back(std::move(edition));
   }
   std::stable_sort(editions.begin(), editions.end(),
@@ -156,8 +155,8 @@ class Update {
 
 UpdateResult Update::Run() {
   Step("Die Download-Seite wird gelesen ...");
-  const DownloadResult page = downloader_.Get(request_.pageUrl, Limits(kMaxDownloadPageSize),
-                                              &progress_);
+  const DownloadResult page =
+      downloader_.Get(request_.pageUrl, Limits(kMaxDownloadPageSize), &progress_);
   if (page.cancelled) {
     cancelled_ = true;
     return Finish();
@@ -201,8 +200,9 @@ void Update::Decide(const OfferedEdition& offered) {
   for (const OfferedFile& file : offered.files) {
     if (Try(offered, file) || cancelled_) return;
   }
-  std::string block = EditionName(offered.validFrom) + ": keine der angebotenen Dateien ist "
-                                                       "verwendbar.";
+  std::string block = EditionName(offered.validFrom) +
+                      ": keine der angebotenen Dateien ist "
+                      "verwendbar.";
   for (const std::string& reason : tried_) block += "\n  " + reason;
   failures_.push_back(std::move(block));
 }
@@ -215,8 +215,8 @@ bool Update::Try(const OfferedEdition& offered, const OfferedFile& file) {
     return false;
   }
   Step(file.fileName + " wird geladen ...");
-  const DownloadResult download = downloader_.Get(file.url, Limits(kMaxBankCodeFileSize),
-                                                  &progress_);
+  const DownloadResult download =
+      downloader_.Get(file.url, Limits(kMaxBankCodeFileSize), &progress_);
   if (download.cancelled) {
     cancelled_ = true;
     return false;
@@ -244,8 +244,8 @@ bool Update::Try(const OfferedEdition& offered, const OfferedFile& file) {
   // The same bytes as the edition stored for that date: nothing is new.
   if (const auto stored = StoredAt(request_.folder, prepared.validFrom);
       stored && stored->fileSha256 == Sha256Hex(prepared.bytes)) {
-    current_.push_back(EditionName(prepared.validFrom) + ": aktuell, " +
-                       Shown(file.fileName) + " ist unverändert installiert.");
+    current_.push_back(EditionName(prepared.validFrom) + ": aktuell, " + Shown(file.fileName) +
+                       " ist unverändert installiert.");
     return true;
   }
   for (const PreparedEdition& other : prepared_) {
@@ -269,8 +269,9 @@ UpdateResult Update::Finish() {
   }
   if (!failures_.empty()) {
     result.outcome = UpdateOutcome::kFailed;
-    report = "Die Bankleitzahlendateien können nicht aktualisiert werden; es wurde nichts "
-             "geändert.\n";
+    report =
+        "Die Bankleitzahlendateien können nicht aktualisiert werden; es wurde nichts "
+        "geändert.\n";
     for (const std::string& failure : failures_) report += failure + "\n";
     return result;
   }
@@ -286,8 +287,8 @@ UpdateResult Update::Finish() {
   for (const std::string& line : current_) report += line + "\n";
   for (const PreparedEdition& edition : prepared_) {
     if (!report.empty()) report += "\n";
-    report += edition.description + " ist installiert als\n  " +
-              Shown(edition.target.string()) + "\n" + edition.report;
+    report += edition.description + " ist installiert als\n  " + Shown(edition.target.string()) +
+              "\n" + edition.report;
     result.installed.push_back(edition.validFrom);
   }
   result.outcome = prepared_.empty() ? UpdateOutcome::kCurrent : UpdateOutcome::kInstalled;

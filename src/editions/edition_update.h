@@ -31,7 +31,7 @@ namespace talvenor::editions {
 inline constexpr std::size_t kMaxDownloadPageSize = std::size_t{4} << 20;
 
 struct UpdateRequest {
-  std::string pageUrl;            // the download page (https)
+  std::string pageUrl;           // the download page (https)
   std::filesystem::path folder;  // the edition folder to install into
   EditionOrigin origin = EditionOrigin::kInstalled;
   Date today{};

@@ -23,7 +23,9 @@ using editions::OriginKey;
 
 namespace {
 
-EditionCatalogue PlatformCatalogue() { return EditionCatalogue(editions::PlatformEditionFolders()); }
+EditionCatalogue PlatformCatalogue() {
+  return EditionCatalogue(editions::PlatformEditionFolders());
+}
 
 EditionInfo InfoOf(const EditionSource& source) {
   EditionInfo info;

@@ -69,9 +69,10 @@ TEST_F(BankDataWindow, DamagedEditionIsShownBeforeTheExpiryItCauses) {
             std::string::npos);
   EXPECT_NE(ui_.messages[0].text.find("Stattdessen wird die Ausgabe vom 04.03.2024"),
             std::string::npos);
-  // The built-in edition then ends where the damaged one would have begun.
+  // The built-in edition keeps its own end: the damaged one counts for
+  // nothing and stretches nothing.
   EXPECT_TRUE(ui_.messages[1].text.starts_with(
-      "Die Daten dieser Applikation waren nur bis zum 07.06.2026 gültig!"));
+      "Die Daten dieser Applikation waren nur bis zum 02.06.2024 gültig!"));
 }
 
 TEST_F(BankDataWindow, AboutBoxShowsTheEditionInForce) {

@@ -211,15 +211,14 @@ TEST_F(ValidityTest, AHiddenEditionStandsInForAnUnreadableOneOfItsDate) {
 
 TEST_F(ValidityTest, AnEndStatedByTheDownloadPageCountsWhileItDescribesTheFile) {
   Put("blz_2026_06_08.txt", public2026_);
-  Provenance provenance{"https://example.invalid/blz.txt", "0", Sha256Hex(public2026_), "now",
-                        year{2026} / June / 8, year{2026} / August / 31};
-  test_support::WriteFile(ProvenancePath(user_ / "blz_2026_06_08.txt"),
-                          ProvenanceText(provenance));
+  Provenance provenance{
+      "https://example.invalid/blz.txt", "0", Sha256Hex(public2026_), "now", year{2026} / June / 8,
+      year{2026} / August / 31};
+  test_support::WriteFile(ProvenancePath(user_ / "blz_2026_06_08.txt"), ProvenanceText(provenance));
   EXPECT_EQ(At(year{2026} / July / 1).validUntil, year{2026} / August / 31);
   // A record of another file (this one was replaced by hand) says nothing.
   provenance.fileSha256 = Sha256Hex("anders");
-  test_support::WriteFile(ProvenancePath(user_ / "blz_2026_06_08.txt"),
-                          ProvenanceText(provenance));
+  test_support::WriteFile(ProvenancePath(user_ / "blz_2026_06_08.txt"), ProvenanceText(provenance));
   EXPECT_EQ(At(year{2026} / July / 1).validUntil, year{2026} / September / 6);
 }
 
