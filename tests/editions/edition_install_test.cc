@@ -9,6 +9,8 @@
 
 #include <csignal>
 
+#include "editions/checksum.h"
+#include "editions/edition_provenance.h"
 #include "editions/edition_test_support.h"
 
 namespace talvenor::editions {
@@ -141,6 +143,65 @@ TEST_F(EditionFolderTest, FailedWriteLeavesNothingBehind) {
   EXPECT_TRUE(Contains(result.message, "kann nicht in")) << result.message;
   EXPECT_TRUE(Contains(result.message, "Datei zu groß")) << result.message;
   EXPECT_EQ(UserFiles(), before);  // no temporary file either
+}
+
+TEST_F(EditionFolderTest, ImplausibleFilesAreRefusedUnlessForced) {
+  Install(PublicEdition2026(), "2026-06-08");
+  const auto before = UserFiles();
+  const std::string good = test_support::ReadFile(PublicEdition2026());
+  struct Case {
+    const char* what;
+    std::string bytes;
+    const char* expected;
+  };
+  const Case cases[] = {
+      // The first 3000 of 13877 lines: well-formed, but most banks missing.
+      {"cut short", good.substr(0, 170 * 3000), "vermutlich unvollständig"},
+      {"unknown rule", BuiltinWithRule("37050198", "999900"),
+       "37050198  Regel 9999 00  Sparkasse KölnBonn"},
+      {"unknown version of a known rule", BuiltinWithRule("37050198", "000707"), "Regel 0007 07"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    InstallRequest request{Scratch("blz_2026_09_07.txt", c.bytes), std::nullopt, user_,
+                           year{2026} / July / 1};
+    const InstallResult refused = InstallEdition(request, Catalogue());
+    EXPECT_FALSE(refused.installed);
+    EXPECT_TRUE(Contains(refused.message, c.expected)) << refused.message;
+    EXPECT_TRUE(Contains(refused.message, "Mit --force")) << refused.message;
+    EXPECT_EQ(UserFiles(), before);
+  }
+  // Forced, an unknown rule is not run as the standard rule unnoticed: the
+  // bank is marked as one whose rule is assumed.
+  InstallRequest forced{Scratch("blz_2026_09_07.txt", BuiltinWithRule("37050198", "999900")),
+                        std::nullopt, user_, year{2026} / July / 1};
+  forced.force = true;
+  const InstallResult result = InstallEdition(forced, Catalogue());
+  ASSERT_TRUE(result.installed) << result.message;
+  std::string error;
+  std::vector<std::string> warnings;
+  const auto edition =
+      Catalogue().Load(*Catalogue().Find(year{2026} / September / 7), error, warnings);
+  ASSERT_NE(edition, nullptr) << error;
+  const BlzInfoIBAN* cologne = edition->directory.Lookup("37050198");
+  EXPECT_EQ(cologne->ibanRule(), 0);
+  EXPECT_EQ(edition->directory.ruleOrigin(*cologne), RuleOrigin::kAssumed);
+  ASSERT_EQ(edition->unknownRules.size(), 1u);
+  EXPECT_EQ(edition->unknownRules[0].rule, 999900);  // rule 9999, version 00
+}
+
+TEST_F(EditionFolderTest, AnExpiredEditionIsInstalledWithANoteAndItsOrigin) {
+  const InstallResult result =
+      Install(PublicEdition2026(), std::nullopt, year{2026} / December / 9);
+  EXPECT_TRUE(Contains(result.message,
+                       "Diese Ausgabe ist bereits abgelaufen: sie galt nur bis zum 06.09.2026."))
+      << result.message;
+  const std::string bytes = test_support::ReadFile(result.storedAt);
+  const std::optional<Provenance> provenance = ReadProvenance(result.storedAt, Sha256Hex(bytes));
+  ASSERT_TRUE(provenance.has_value());
+  EXPECT_EQ(provenance->source, fs::absolute(PublicEdition2026()).string());
+  EXPECT_EQ(provenance->sourceSha256, Sha256Hex(bytes));
+  EXPECT_FALSE(provenance->received.empty());
 }
 
 }  // namespace
