@@ -16,9 +16,12 @@ namespace talvenor::app {
 // status: 0 the files are written; 1 the conversion failed, with its
 // message on `err` unless `silent`. A successful run that converted
 // records under an assumed standard rule or without checking their
-// accounts says so on `err`, unless `silent`.
+// accounts says so on `err`, unless `silent`; so does one with a non-empty
+// `editionNote` (the bank data used, when it is not today's edition in
+// force).
 int RunBatchCommand(const std::string& input, const std::string& output, bool silent,
-                    const BankDirectory& directory, std::ostream& err, int threads = 1);
+                    const BankDirectory& directory, std::ostream& err, int threads = 1,
+                    const std::string& editionNote = {});
 
 }  // namespace talvenor::app
 

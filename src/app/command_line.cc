@@ -261,15 +261,30 @@ std::string UsageText() {
       (its message on stderr; OUTPUT is then as it was). --threads N checks
       on N threads (1 to 256; without it, on as many as the machine runs
       at once); the output is the same for any N.
-  talvenor --install-bank-data FILE [--valid-from YYYY-MM-DD]
-      Checks the central bank's bank-code file FILE and installs it as an
-      edition of its own in $XDG_DATA_HOME/Korvane/Talvenor, then reports
-      what changed. The start date comes from --valid-from or from a name
-      of the form blz_YYYY_MM_DD.txt. Exit status 0 when installed, 2 when
-      the file or the date cannot be used (nothing is changed then).
+  talvenor --install-bank-data FILE [--valid-from YYYY-MM-DD] [--force] [--system]
+      Checks the central bank's bank-code file FILE (text, XML or CSV, or a
+      ZIP package of one, recognised by its content) and installs it as an
+      edition of its own in $XDG_DATA_HOME/Korvane/Talvenor (--system: in
+      /var/lib/talvenor for all users), then reports what changed. The
+      start date is the one the file states (XML), --valid-from, or the
+      date of a name of the form blz_YYYY_MM_DD.txt. A file with far fewer
+      bank codes than the edition in force, a stated validity off the
+      schedule or IBAN rules the program does not know is refused unless
+      --force is given. Exit status 0 when installed, 2 when the file or
+      the date cannot be used (nothing is changed then).
+  talvenor --update-bank-data [--from URL] [--force] [--system]
+      Reads the central bank's download page (or URL, an https address),
+      downloads the editions it offers that are not installed yet (the
+      current one and an already posted next one) and installs them as
+      --install-bank-data does, all or nothing. Run daily, it changes
+      nothing until the central bank posts a new or corrected file. Exit
+      status 0 installed or already current, 1 the update failed (the
+      address and the cause on stderr; nothing changed), 2 bad usage.
   talvenor --list-bank-data
       Lists the editions the program knows (built-in, installed, system-wide
-      in $XDG_DATA_DIRS/talvenor) and which one is in force today.
+      in /var/lib/talvenor and $XDG_DATA_DIRS/talvenor) with their validity,
+      form, size and source, and marks the one in use today, saying when it
+      has expired or has not yet started.
   talvenor --help      Shows this text.
   talvenor --version   Shows the program version.
 
@@ -281,6 +296,10 @@ object instead of the text for a person (--iban, --verify, --check-iban).
 for this one run, with any command (also the batch run and the window),
 after the same checks as an install. Without it the program uses the
 edition in force today among the built-in and the installed ones.
+
+--as-of YYYY-MM-DD, with any command, uses the edition in force on that
+day instead of today, and judges its validity on that day: history, or a
+preview of the next quarter's edition once it is installed.
 )";
 }
 

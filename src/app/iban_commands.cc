@@ -86,7 +86,8 @@ void PrintForPerson(const IbanCheck& check, const BankDataEdition& edition, std:
       out << "Nachfolge-BLZ: " << check.successorBankCode << "\n";
     }
     out << "Kontoprüfung:  " << AccountCheckText(check) << "\n"
-        << "IBAN-Regel:    " << RuleNumberText(check.ruleNumber) << "\n"
+        << "IBAN-Regel:    " << RuleNumberText(check.ruleNumber)
+        << (check.ruleOrigin == RuleOrigin::kAssumed ? " (angenommen)" : "") << "\n"
         << "Regel-IBAN:    "
         << (check.ruleIban.empty() ? "keine (" + ForTerminal(check.ruleVerdict) + ")"
                                    : PaperIban(check.ruleIban))
@@ -98,6 +99,9 @@ void PrintForPerson(const IbanCheck& check, const BankDataEdition& edition, std:
       << "Ergebniscode:  " << IbanCheckNumber(check.code) << "\n"
       << "Datenstand:    Ausgabe vom " << GermanDate(edition.source.validFrom) << ", gültig bis "
       << GermanDate(edition.validUntil) << "\n";
+  if (BankFound(check) && check.ruleOrigin == RuleOrigin::kAssumed) {
+    out << "\n" << kAssumedRuleNote << "\n";
+  }
 }
 
 nlohmann::json Json(const IbanCheck& check, const BankDataEdition& edition, bool expired) {
@@ -118,6 +122,7 @@ nlohmann::json Json(const IbanCheck& check, const BankDataEdition& edition, bool
       {"accountValid",
        check.accountValid ? nlohmann::json(*check.accountValid) : nlohmann::json(nullptr)},
       {"ruleNumber", orNull(check.ruleNumber)},
+      {"ruleAssumed", orNull(check.ruleOrigin == RuleOrigin::kAssumed)},
       {"ruleIban", check.ruleIban},
       {"ruleResultCode", orNull(ResultNumber(check.ruleResult))},
       {"ruleVerdict", check.ruleVerdict},

@@ -122,8 +122,15 @@ int CQuorinApp::InitInstance(const std::vector<std::string>& arguments,
     return *ended;
   }
   if (batchMode) {
+    // Runs with other data than today's edition in force name it.
+    std::string note;
+    if (bankData.file || bankData.asOf) {
+      note = "Umgerechnet mit der Bankleitzahlendatei " +
+             editions::DescribeEdition(bankData_.edition().source) + ", gültig bis " +
+             editions::GermanDate(bankData_.DataValidUntil()) + ".";
+    }
     return RunBatchCommand(parameters[0], parameters[1], commandInfo.silent, Directory(), std::cerr,
-                           batchThreads_);
+                           batchThreads_, note);
   }
   return RunInteractive(parameters);
 }

@@ -280,6 +280,13 @@ void CQuorinDlg::OnCreateOutput() {
   options.saveQuestion = &question;
   std::string message;
   const int result = batch::ConvertFile(inputFile_, "", message, options);
+  if (result == batch::kConvertSucceeded) {
+    // Which data the records were converted with: an update or install
+    // from the menu may have changed it since the start.
+    message +=
+        "\n\nBankleitzahlendatei: " + editions::DescribeEdition(app_.Data().edition().source) +
+        ", gültig bis " + editions::GermanDate(app_.Data().DataValidUntil()) + ".";
+  }
   if (result != batch::kConvertCancelled && !message.empty()) app_.Ui().ShowMessage(message);
 }
 

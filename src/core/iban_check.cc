@@ -169,6 +169,7 @@ void CheckGerman(const BankDirectory& directory, IbanCheck& check) {
   check.ruleResult = result.resultCode;
   check.ruleVerdict = result.texts.verdict;
   check.ruleNumber = result.ruleNumber;
+  check.ruleOrigin = result.ruleOrigin;
   if (!result.texts.accountUnchecked) {
     check.accountValid = result.resultCode != ResultCode::kAccountInvalid;
   }

@@ -78,6 +78,10 @@ struct IbanCheck {
   ResultCode ruleResult = ResultCode::kConverted;
   std::string ruleVerdict;
   int ruleNumber = 0;
+  // Where the rule number comes from: kAssumed when no edition names the
+  // bank's rule (or names one the program does not know), so the standard
+  // rule ran in its place.
+  RuleOrigin ruleOrigin = RuleOrigin::kEdition;
 
   bool plausible() const { return code == IbanCheckCode::kPlausible; }
 };

@@ -15,6 +15,7 @@
 
 #include "support/bank_files.h"
 #include "support/faketime.h"
+#include "support/https_test_server.h"
 #include "support/test_files.h"
 
 namespace {
@@ -292,6 +293,116 @@ TEST_F(BankDataRun, ListShowsEveryEditionAndTheOneInForce) {
   // From September the system-wide edition is in force.
   const Outcome text = Run("2026-09-08 12:00:00", "--list-bank-data");
   EXPECT_TRUE(Contains(text.out, "* 07.09.2026")) << text.out;
+}
+
+TEST_F(BankDataRun, AnEarlyInstallDoesNotMakeOldDataValid) {
+  // Installed ahead of its start: until then the built-in data is in force,
+  // and it expired long ago.
+  const Outcome installed =
+      Run("2026-05-20 12:00:00", "--install-bank-data " + Quoted(kPublic2026));
+  ASSERT_EQ(installed.status, 0) << installed.err;
+  EXPECT_TRUE(Contains(installed.out, "Diese Ausgabe tritt am 08.06.2026 in Kraft"))
+      << installed.out;
+  EXPECT_TRUE(Contains(installed.out, "seit dem 03.06.2024 abgelaufen")) << installed.out;
+  WriteFile(root_ / "in.csv", "DE;;;;;37050198;1234567897;;;;;\n");
+  const Outcome may = Run("2026-05-20 12:00:00", "in.csv out.csv");
+  EXPECT_EQ(may.status, 3) << may.err;
+  EXPECT_TRUE(Contains(may.err, "nur bis zum 02.06.2024 gültig!")) << may.err;
+  // Converted as of the new edition's start: a preview of the next quarter,
+  // naming the edition used.
+  const Outcome preview = Run("2026-05-20 12:00:00", "--as-of 2026-06-08 in.csv out.csv");
+  EXPECT_EQ(preview.status, 0) << preview.err;
+  EXPECT_TRUE(Contains(preview.err, "Ausgabe vom 08.06.2026 (installiert")) << preview.err;
+  const auto json = nlohmann::json::parse(
+      Run("2026-05-20 12:00:00", "--as-of 2024-04-01 --iban 37050198 1234567897 --json").out);
+  EXPECT_EQ(json["edition"]["validFrom"], "2024-03-04");
+  EXPECT_EQ(json["edition"]["expired"], false);
+  EXPECT_EQ(Run("2026-05-20 12:00:00", "--as-of 2026-02-30 --iban 37050198 1").status, 2);
+}
+
+TEST_F(BankDataRun, CheckIbanSaysWhenTheStandardRuleWasAssumed) {
+  InstallPublic2026();
+  const Outcome text = Run("2026-07-01 12:00:00", "--check-iban DE93700224241234567897");
+  EXPECT_EQ(text.status, 0) << text.err;
+  EXPECT_TRUE(Contains(text.out, "IBAN-Regel:    0000 00 (angenommen)")) << text.out;
+  EXPECT_TRUE(Contains(text.out, "die Standardregel wurde angenommen")) << text.out;
+  const auto json = nlohmann::json::parse(
+      Run("2026-07-01 12:00:00", "--check-iban DE93700224241234567897 --json").out);
+  EXPECT_EQ(json["ruleAssumed"], true);
+  const auto cologne = nlohmann::json::parse(
+      Run("2026-07-01 12:00:00", "--check-iban DE98370501981234567897 --json").out);
+  EXPECT_EQ(cologne["ruleAssumed"], false);
+}
+
+// The update from a local HTTPS server with its own test certificate.
+class BankDataUpdateRun : public BankDataRun {
+ protected:
+  void SetUp() override {
+    BankDataRun::SetUp();
+    if (IsSkipped()) return;
+    if (const std::string why = talvenor::test_support::HttpsTestServerUnavailable();
+        !why.empty()) {
+      GTEST_SKIP() << why;
+    }
+    server_ = std::make_unique<talvenor::test_support::HttpsTestServer>();
+    ASSERT_TRUE(server_->ready());
+    const std::string current = ReadFile(kPublic2026);
+    server_->AddFile("blz-aktuell-txt-data.txt", current);
+    // The next edition: one BIC changed, so that the two can be told apart.
+    server_->AddFile("blz-neu-txt-data.txt",
+                     talvenor::test_support::WithField(current, "50127700", 140, "PAYODEF3XXX"));
+    server_->AddFile("page.html",
+                     "<html><body><p>gültig vom 08.06.2026 bis 06.09.2026</p>"
+                     "<a href=\"/blz-aktuell-txt-data.txt\">TXT</a>"
+                     "<p>Gültig ab 07.09.2026</p><a href=\"blz-neu-txt-data.txt\">TXT</a>"
+                     "</body></html>");
+  }
+  Outcome Update(const std::string& moment, const std::string& page) const {
+    return Run(moment, "--update-bank-data --from " + server_->Url(page),
+               "export TALVENOR_UPDATE_CA=" + Quoted(server_->authorityFile()) +
+                   " https_proxy= HTTPS_PROXY= &&");
+  }
+  std::string BicAt(const std::string& moment, const std::string& extra = "") const {
+    const Outcome outcome = Run(moment, extra + " --iban 50127700 1234567897 --json");
+    return nlohmann::json::parse(outcome.out)["edition"]["validFrom"].get<std::string>() + " " +
+           nlohmann::json::parse(outcome.out)["bic"].get<std::string>();
+  }
+  std::unique_ptr<talvenor::test_support::HttpsTestServer> server_;
+};
+
+TEST_F(BankDataUpdateRun, InstallsBothEditionsOnceAndSwitchesAtMidnight) {
+  const Outcome first = Update("2026-08-20 12:00:00", "/page.html");
+  ASSERT_EQ(first.status, 0) << first.err;
+  EXPECT_TRUE(Contains(first.out, "blz_2026_06_08.txt")) << first.out;
+  EXPECT_TRUE(Contains(first.out, "blz_2026_09_07.txt")) << first.out;
+  const auto installed = Installed();
+  const Outcome second = Update("2026-08-21 12:00:00", "/page.html");
+  EXPECT_EQ(second.status, 0) << second.err;
+  EXPECT_TRUE(Contains(second.out, "aktuell; es wurde nichts geändert")) << second.out;
+  EXPECT_EQ(Installed(), installed);
+
+  EXPECT_EQ(BicAt("2026-09-06 23:59:59"), "2026-06-08 PAYODEF2XXX");
+  EXPECT_EQ(BicAt("2026-09-07 00:00:01"), "2026-09-07 PAYODEF3XXX");
+  EXPECT_EQ(BicAt("2026-08-20 12:00:00", "--as-of 2026-09-07"), "2026-09-07 PAYODEF3XXX");
+  EXPECT_EQ(BicAt("2026-10-01 12:00:00", "--as-of 2026-07-01"), "2026-06-08 PAYODEF2XXX");
+
+  const auto list =
+      nlohmann::json::parse(Run("2026-08-20 12:00:00", "--list-bank-data --json").out);
+  ASSERT_EQ(list["editions"].size(), 3u);
+  EXPECT_EQ(list["editions"][1]["inForce"], true);
+  EXPECT_EQ(list["editions"][1]["source"]["address"], server_->Url("/blz-aktuell-txt-data.txt"));
+  EXPECT_EQ(list["editions"][2]["notStarted"], true);
+}
+
+TEST_F(BankDataUpdateRun, ExitStatusOfFailuresAndBadUsage) {
+  const Outcome missing = Update("2026-08-20 12:00:00", "/status/404/page.html");
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_TRUE(Contains(missing.err, "404")) << missing.err;
+  EXPECT_TRUE(Contains(missing.err, "es wurde nichts geändert")) << missing.err;
+  EXPECT_FALSE(fs::exists(editions_));
+  EXPECT_EQ(Run("2026-08-20 12:00:00", "--update-bank-data --from http://localhost/x").status, 2);
+  EXPECT_EQ(Run("2026-08-20 12:00:00", "--iban 37050198 1 --from https://x.invalid/").status, 2);
+  EXPECT_EQ(Run("2026-08-20 12:00:00", "--iban 37050198 1 --force").status, 2);
 }
 
 }  // namespace

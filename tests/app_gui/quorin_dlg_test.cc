@@ -258,7 +258,11 @@ TEST_F(MainDialog, BatchStartAsksForTheOutputAndShowsTheOutcome) {
   });
   EXPECT_EQ(ui_.saveQuestions,
             (std::vector<std::string>{outputFolder.string(), outputFolder.string()}));
-  EXPECT_EQ(ui_.Texts(), std::vector<std::string>{output.string() + "\nerfolgreich erzeugt."});
+  // The message names the bank data the records were converted with.
+  EXPECT_EQ(ui_.Texts(), std::vector<std::string>{output.string() +
+                                                  "\nerfolgreich erzeugt.\n\n"
+                                                  "Bankleitzahlendatei: Ausgabe vom 04.03.2024 "
+                                                  "(eingebaut), gültig bis 02.06.2024."});
   EXPECT_NE(ReadFile(output).find("\"DE98370501981234567897\""), std::string::npos);
 }
 

@@ -36,7 +36,8 @@ bool Contains(const std::string& text, std::string_view part) {
 // files, whose links lead to `prefix` + their names on the test server.
 std::string SamplePage(const std::string& words, const std::string& prefix = "/") {
   std::string page = ReadFile(fs::path(TALVENOR_TEST_DATA) / "download_page_sample.html");
-  page = std::regex_replace(page, std::regex("gültig vom 07\\.09\\.2026 bis 06\\.12\\.2026"), words);
+  page =
+      std::regex_replace(page, std::regex("gültig vom 07\\.09\\.2026 bis 06\\.12\\.2026"), words);
   return std::regex_replace(page, std::regex("/resource/blob/[^\"]*/(blz-)"), prefix + "$1");
 }
 
@@ -110,8 +111,7 @@ TEST_F(UpdateTest, InstallsTheOfferedEditionOnceAndASecondRunChangesNothing) {
   EXPECT_EQ(first.installed, std::vector<Date>{year{2026} / June / 8});
   const fs::path stored = user_ / "blz_2026_06_08.txt";
   EXPECT_EQ(ReadFile(stored), public2026_);
-  const std::optional<Provenance> provenance =
-      ReadProvenance(stored, Sha256Hex(public2026_));
+  const std::optional<Provenance> provenance = ReadProvenance(stored, Sha256Hex(public2026_));
   ASSERT_TRUE(provenance.has_value());
   EXPECT_EQ(provenance->source, server_->Url("/blz-aktuell-txt-data.txt"));
   EXPECT_EQ(provenance->statedUntil, year{2026} / September / 6);
