@@ -1,6 +1,7 @@
 """The Python module against the built-in edition and the test edition."""
 import os
 import pathlib
+import shutil
 
 import numpy as np
 import pytest
@@ -78,6 +79,24 @@ def test_editions_and_loading_a_file(tmp_path):
     with pytest.raises(ValueError, match="--valid-from"):
         talvenor.load_edition(str(undated))
     assert talvenor.load_edition(str(undated), valid_from="2026-06-08").edition.bank_codes > 0
+
+
+def test_editions_as_of_and_warnings_about_unreadable_editions(tmp_path, monkeypatch):
+    folder = tmp_path / "Korvane" / "Talvenor"
+    folder.mkdir(parents=True)
+    shutil.copy(DATA / "blz_2026_06_08.txt", folder / "blz_2026_06_08.txt")
+    (folder / "blz_2026_09_07.txt").write_bytes(b"kaputt\r\n")
+    monkeypatch.setenv("XDG_DATA_HOME", str(tmp_path))
+    builtin, june, september = talvenor.editions(as_of="2026-07-01")
+    assert builtin.valid_until == "2024-06-02" and not builtin.in_force
+    assert june.in_force and june.bank_codes == 3503 and june.valid_until == "2026-09-06"
+    assert not september.usable and "fehlerhaft" in september.error
+    # The unreadable edition is passed over, and Python is told so.
+    with pytest.warns(UserWarning, match="fehlerhaft"):
+        lib = talvenor.load_edition(as_of="2026-10-01")
+    assert lib.edition.valid_from == "2026-06-08" and lib.expired
+    with pytest.raises(ValueError, match="JJJJ-MM-TT"):
+        talvenor.editions(as_of="2026-02-30")
 
 
 def test_convert_many_agrees_with_convert_for_lists_and_arrays():

@@ -46,6 +46,12 @@ TEST(Library, OpensTheBuiltInEditionAndConvertsThoughItHasExpired) {
   const auto editions = talvenor::Editions();
   ASSERT_EQ(editions.size(), 1u);
   EXPECT_EQ(editions[0].origin, "builtin");
+  EXPECT_EQ(editions[0].bankCodes, 3544);
+  EXPECT_TRUE(editions[0].usable && editions[0].inForce && editions[0].expired);
+  // On a day of its validity it has not expired.
+  EXPECT_FALSE(talvenor::Editions("2024-04-01")[0].expired);
+  EXPECT_FALSE(talvenor::Library::OpenInForce(nullptr, "2024-04-01").expired());
+  EXPECT_THROW(talvenor::Library::OpenInForce(nullptr, "01.04.2024"), talvenor::Error);
 }
 
 TEST(Library, RefusesBadInputWithTheGermanMessages) {
