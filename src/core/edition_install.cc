@@ -1,15 +1,11 @@
 #include "core/edition_install.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <system_error>
 
 #include "core/edition_report.h"
 #include "platform/display_text.h"
 #include "platform/error_text.h"
+#include "platform/safe_replace.h"
 #include "platform/whole_file.h"
 
 namespace talvenor {
@@ -19,44 +15,15 @@ namespace fs = std::filesystem;
 
 std::string Shown(const fs::path& path) { return platform::EscapeControlCharacters(path.string()); }
 
-// Writes `bytes` to a new temporary file in `folder` and renames it to
-// `target` once it is complete on disk. 0 on success, else the errno of
-// the step that failed; nothing is left behind then.
+// Writes `bytes` to `target` in `folder` as a whole (see
+// platform/safe_replace.h): a hidden temporary file that says what it is,
+// so that an interrupted install leaves nothing that passes for an
+// edition. 0 on success, else the errno of the step that failed; nothing
+// is left behind then.
 int WriteAndRename(const fs::path& folder, const fs::path& target, std::string_view bytes) {
   std::error_code ignored;
   fs::create_directories(folder, ignored);
-  // A hidden name that says what it is, so that an interrupted install
-  // leaves nothing that passes for an edition.
-  std::string name(1, '.');
-  name.append(target.filename().string()).append(".talvenor-install-XXXXXX");
-  std::string pattern = (folder / name).string();
-  const int fd = ::mkstemp(pattern.data());
-  if (fd < 0) return errno;
-  int error = 0;
-  for (std::size_t done = 0; done < bytes.size() && error == 0;) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno != EINTR) error = errno;
-    if (n > 0) done += static_cast<std::size_t>(n);
-  }
-  // The copy is data like any file a program creates: readable by others
-  // as the user's umask allows.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  if (error == 0 && ::fchmod(fd, 0666 & ~mask) != 0) error = errno;
-  if (error == 0 && ::fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error == 0 && ::rename(pattern.c_str(), target.c_str()) != 0) error = errno;
-  if (error != 0) {
-    ::unlink(pattern.c_str());
-    return error;
-  }
-  // The new name itself must survive a crash as well.
-  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
-  return 0;
+  return platform::ReplaceFileContents(target, bytes, "talvenor-install");
 }
 
 InstallResult Refused(std::string message, std::vector<std::string> warnings = {}) {
