@@ -16,27 +16,23 @@
 #ifndef TALVENOR_BATCH_OUTPUT_FILES_H_
 #define TALVENOR_BATCH_OUTPUT_FILES_H_
 
-#include <sys/types.h>
-
 #include <cstddef>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "batch/record_output.h"
+#include "batch/temporary_files.h"
+#include "platform/safe_replace.h"
 
 namespace talvenor::batch {
 
-// The file system calls through which buffered bytes reach the disk. Tests
-// replace them to make a write, sync or close fail (a full disk).
-struct FileCalls {
-  ssize_t (*write)(int descriptor, const void* bytes, std::size_t size);
-  int (*fsync)(int descriptor);
-  int (*close)(int descriptor);
-};
-// The real calls: write(2), fsync(2), close(2).
-const FileCalls& SystemFileCalls();
+// The file system calls through which buffered bytes reach the disk;
+// tests replace them to make a write, sync or close fail (a full disk).
+using platform::FileCalls;
+using platform::SystemFileCalls;
 
 // The ten output names of a grouped run: `outputPath` split at its last "."
 // (none, or one at the very start, gives no split) into base and extension;
@@ -55,7 +51,7 @@ class OutputFiles final : public RecordOutput {
 
   int fileCount() const override { return static_cast<int>(files_.size()); }
   std::string_view FileName(int file) const override { return At(file).name; }
-  bool IsOpen(int file) const { return At(file).descriptor >= 0; }
+  bool IsOpen(int file) const { return At(file).replacement.descriptor() >= 0; }
   // Records written to `file` so far.
   long records(int file) const { return At(file).records; }
 
@@ -79,11 +75,12 @@ class OutputFiles final : public RecordOutput {
 
  private:
   struct File {
-    std::string name;    // the output name, as given
-    std::string target;  // the file it reaches (through links)
-    std::string temporaryName;
-    int slot = -1;  // see RegisterTemporaryFile
-    int descriptor = -1;
+    File(std::string outputName, const FileCalls& calls)
+        : name(std::move(outputName)), replacement(calls, &registration) {}
+
+    std::string name;                    // the output name, as given
+    RemovedOnInterruption registration;  // before `replacement`, which reports to it
+    platform::PendingReplacement replacement;
     long records = 0;
     std::unique_ptr<char[]> buffer;
     std::size_t used = 0;         // bytes in the buffer
@@ -98,9 +95,12 @@ class OutputFiles final : public RecordOutput {
   bool Append(File& file, std::string_view line);
   bool Flush(File& file);
   void CloseAndRemoveTemporary(File& file);
+  // Renames every finished file with records to its output name, adding
+  // the name to `written` and its folder (ending in "/", or empty for the
+  // working folder) to `folders`; false when a rename failed.
+  bool TakeNames(std::vector<std::string>& written, std::vector<std::string>& folders);
 
-  std::vector<File> files_;
-  const FileCalls& calls_;
+  std::deque<File> files_;  // a deque: a File is never moved
   bool writeFailed_ = false;
 };
 

@@ -95,6 +95,17 @@ void ForgetTemporaryFile(int slot) {
   if (--registered == 0) RestoreHandlers();
 }
 
+bool RemovedOnInterruption::Created(const std::string& path) {
+  ForgetTemporaryFile(slot_);
+  slot_ = RegisterTemporaryFile(path);
+  return slot_ >= 0;
+}
+
+void RemovedOnInterruption::Gone() {
+  ForgetTemporaryFile(slot_);
+  slot_ = -1;
+}
+
 InterruptionsHeld::InterruptionsHeld() {
   const sigset_t set = InterruptingSignals();
   ::pthread_sigmask(SIG_BLOCK, &set, &previous_);

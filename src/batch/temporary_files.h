@@ -11,7 +11,10 @@
 #define TALVENOR_BATCH_TEMPORARY_FILES_H_
 
 #include <csignal>
+#include <string>
 #include <string_view>
+
+#include "platform/safe_replace.h"
 
 namespace talvenor::batch {
 
@@ -23,6 +26,23 @@ int RegisterTemporaryFile(std::string_view path);
 // Forgets the file of `slot` (after it was renamed or removed). -1 is
 // ignored.
 void ForgetTemporaryFile(int slot);
+
+// Keeps the temporary file of a platform::PendingReplacement registered
+// while it exists. The replacement's Create() and Rename() belong under
+// InterruptionsHeld, so that the file never exists unregistered.
+class RemovedOnInterruption final : public platform::TemporaryFileWatch {
+ public:
+  RemovedOnInterruption() = default;
+  ~RemovedOnInterruption() override { ForgetTemporaryFile(slot_); }
+  RemovedOnInterruption(const RemovedOnInterruption&) = delete;
+  RemovedOnInterruption& operator=(const RemovedOnInterruption&) = delete;
+
+  bool Created(const std::string& path) override;
+  void Gone() override;
+
+ private:
+  int slot_ = -1;
+};
 
 // While an object lives, the interrupting signals are held back on the
 // calling thread (they take effect when it ends): for steps that must not

@@ -1,10 +1,6 @@
 #include "editions/edition_install.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <memory>
 #include <system_error>
 
 #include "editions/checksum.h"
@@ -13,6 +9,7 @@
 #include "platform/clock.h"
 #include "platform/display_text.h"
 #include "platform/error_text.h"
+#include "platform/safe_replace.h"
 #include "platform/whole_file.h"
 
 namespace talvenor::editions {
@@ -37,39 +34,6 @@ std::string_view ExtensionOf(FileForm form) {
       break;
   }
   return ".txt";
-}
-
-// Writes `bytes` to a new hidden temporary file in `folder` named after
-// `name`, complete on disk. The temporary's path, or empty with `error` set
-// to the errno of the step that failed (nothing is left behind then).
-fs::path WriteTemporary(const fs::path& folder, const std::string& name, std::string_view bytes,
-                        int& error) {
-  // A hidden name that says what it is, so that an interrupted install
-  // leaves nothing that passes for an edition.
-  std::string pattern = (folder / ("." + name + ".talvenor-install-XXXXXX")).string();
-  const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-  if (fd < 0) {
-    error = errno;
-    return {};
-  }
-  error = 0;
-  for (std::size_t done = 0; done < bytes.size() && error == 0;) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno != EINTR) error = errno;
-    if (n > 0) done += static_cast<std::size_t>(n);
-  }
-  // The copy is data like any file a program creates: readable by others
-  // as the user's umask allows.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  if (error == 0 && ::fchmod(fd, 0666 & ~mask) != 0) error = errno;
-  if (error == 0 && ::fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error != 0) {
-    ::unlink(pattern.c_str());
-    return {};
-  }
-  return pattern;
 }
 
 // The forms of `validFrom` in `folder` other than `keep`, with their records.
@@ -245,26 +209,27 @@ bool PrepareEdition(const InstallRequest& request, const EditionCatalogue& catal
 
 bool StoreEditions(const fs::path& folder, const std::vector<PreparedEdition>& editions,
                    std::string& error) {
+  if (editions.empty()) return true;
   std::error_code ignored;
   fs::create_directories(folder, ignored);
-  // Every file complete on disk under a temporary name first ...
-  std::vector<std::pair<fs::path, fs::path>> renames;  // temporary, final
+  // Every file complete on disk under a temporary name first, ...
+  std::vector<std::unique_ptr<platform::PendingReplacement>> pending;
   int failure = 0;
+  const auto stage = [&](const fs::path& target, std::string_view bytes) {
+    auto file = std::make_unique<platform::PendingReplacement>();
+    failure = file->Create(target.string(), "talvenor-install");
+    if (failure == 0) failure = file->Write(bytes);
+    if (failure == 0) failure = file->Finish();
+    pending.push_back(std::move(file));
+  };
   for (const PreparedEdition& edition : editions) {
-    for (const auto& [target, bytes] :
-         {std::pair<fs::path, std::string_view>{edition.target, edition.bytes},
-          std::pair<fs::path, std::string_view>{ProvenancePath(edition.target),
-                                                edition.provenance}}) {
-      const fs::path temporary = WriteTemporary(folder, target.filename().string(), bytes, failure);
-      if (temporary.empty()) break;
-      renames.emplace_back(temporary, target);
-    }
+    stage(edition.target, edition.bytes);
+    if (failure == 0) stage(ProvenancePath(edition.target), edition.provenance);
     if (failure != 0) break;
   }
-  // ... then each takes its name.
-  for (const auto& [temporary, target] : renames) {
-    if (failure == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) failure = errno;
-    if (failure != 0) ::unlink(temporary.c_str());
+  // ... then each takes its name; the unrenamed ones are discarded.
+  for (const auto& file : pending) {
+    if (failure == 0) failure = file->Rename();
   }
   if (failure != 0) {
     error = "Die Bankleitzahlendatei kann nicht in " + Shown(folder) +
@@ -277,11 +242,7 @@ bool StoreEditions(const fs::path& folder, const std::vector<PreparedEdition>& e
     }
   }
   // The new names themselves must survive a crash as well.
-  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
+  platform::SyncFolderOf(pending.front()->target());
   return true;
 }
 

@@ -1,11 +1,8 @@
 #include "platform/user_settings.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
 #include <system_error>
 #include <vector>
@@ -14,6 +11,7 @@
 #include "platform/display_text.h"
 #include "platform/number_text.h"
 #include "platform/private_profile.h"
+#include "platform/safe_replace.h"
 
 namespace talvenor::platform {
 namespace {
@@ -97,28 +95,14 @@ std::optional<std::vector<Line>> ReadLines(const std::filesystem::path& file) {
   return lines;
 }
 
-// Writes `lines` to a temporary file beside `file` and renames it over the
-// file, so the settings are never left half written.
+// Replaces the file with `lines` as a whole, so the settings are never
+// left half written.
 bool WriteLines(const std::filesystem::path& file, const std::vector<Line>& lines) {
   std::error_code error;
   if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), error);
-  std::filesystem::path temporary = file;
-  temporary += ".tmp" + std::to_string(::getpid());
-  {
-    std::ofstream stream(temporary, std::ios::binary | std::ios::trunc);
-    for (const Line& line : lines) stream << line.text << '\n';
-    stream.flush();
-    if (!stream) {
-      std::filesystem::remove(temporary, error);
-      return false;
-    }
-  }
-  std::filesystem::rename(temporary, file, error);
-  if (error) {
-    std::filesystem::remove(temporary, error);
-    return false;
-  }
-  return true;
+  std::string text;
+  for (const Line& line : lines) text.append(line.text).append(1, '\n');
+  return ReplaceFileContents(file, text, "talvenor-settings") == 0;
 }
 
 // Puts "key=raw" into `section` of `lines`: replaces the first line of

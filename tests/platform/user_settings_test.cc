@@ -100,6 +100,19 @@ TEST_F(UserSettingsTest, AnUnwritableFileReportsFailureAndLeavesNoTemporary) {
   EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 1);
 }
 
+TEST_F(UserSettingsTest, AReplacedSettingsFileKeepsItsModeAndItsLink) {
+  const fs::path file = folder_ / "real.ini";
+  Write(file, "[SETTINGS]\nGROUP=0\n");
+  fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_symlink("real.ini", folder_ / "link.ini");
+  UserSettings settings(folder_ / "link.ini");
+  ASSERT_TRUE(settings.SetInt("SETTINGS", "GROUP", 1));
+  EXPECT_TRUE(fs::is_symlink(folder_ / "link.ini"));
+  EXPECT_EQ(Contents(file), "[SETTINGS]\nGROUP=1\n");
+  EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 2);
+}
+
 TEST_F(UserSettingsTest, SomethingElseThanAFileGivesDefaultsAndIsNeverReplaced) {
   const fs::path folder = folder_ / "folder.ini";
   fs::create_directories(folder / "inside");
