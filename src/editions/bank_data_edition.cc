@@ -8,6 +8,7 @@
 #include "checkdigit/check_method_code.h"
 #include "checkdigit/method_catalogue.h"
 #include "editions/builtin_directory.h"
+#include "editions/file_form.h"
 #include "platform/display_text.h"
 #include "platform/error_text.h"
 #include "platform/whole_file.h"
@@ -91,8 +92,13 @@ bool ReadEditionFile(const EditionSource& source, BankCodeFile& file, std::strin
     }
     text = read.contents;
   }
+  // The built-in edition is known to be fixed-width text; any other file is
+  // read in the form its content shows.
   std::string fault;
-  if (!ReadBankCodeFile(text, file, fault)) {
+  const bool wellFormed = source.origin == EditionOrigin::kBuiltIn
+                              ? ReadBankCodeFile(text, file, fault)
+                              : ReadAnyBankCodeFile(text, file, fault);
+  if (!wellFormed) {
     error = "Die Bankleitzahlendatei " + FileName(source) +
             " ist fehlerhaft und wird nicht verwendet:\n" + fault;
     return false;
@@ -113,6 +119,10 @@ int PeekLineWidth(const EditionSource& source) {
   if (end == std::string_view::npos) return 0;
   if (end > 0 && text[end - 1] == '\r') --end;
   return static_cast<int>(end);
+}
+
+bool PeekRuleNumbers(const EditionSource& source) {
+  return source.origin == EditionOrigin::kBuiltIn || PeekRuleNumbers(source.path);
 }
 
 BankDataEdition MakeEdition(const EditionSource& source, BankCodeFile file,

@@ -94,7 +94,7 @@ std::vector<RuleNumber> EditionCatalogue::LoadRuleSource(const EditionSource& so
   for (auto it = editions_.rbegin(); it != editions_.rend(); ++it) {
     if (it->origin == EditionOrigin::kBuiltIn ||
         sys_days(it->validFrom) > sys_days(source.validFrom) || it->path == source.path ||
-        PeekLineWidth(*it) != kExtendedLineWidth) {
+        !PeekRuleNumbers(*it)) {
       continue;
     }
     BankCodeFile extended;

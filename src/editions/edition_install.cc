@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "editions/edition_report.h"
+#include "editions/file_form.h"
 #include "platform/display_text.h"
 #include "platform/error_text.h"
 #include "platform/whole_file.h"
@@ -133,7 +134,7 @@ InstallResult InstallEdition(const InstallRequest& request, const EditionCatalog
   }
   BankCodeFile file;
   std::string fault;
-  if (!ReadBankCodeFile(read.contents, file, fault)) {
+  if (!ReadAnyBankCodeFile(read.contents, file, fault)) {
     return Refused("Die Datei " + Shown(request.file) +
                    " ist keine gültige Bankleitzahlendatei:\n" + fault);
   }

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "editions/bank_lines.h"
 #include "editions/edition_test_support.h"
+#include "editions/zip_packer.h"
 
 namespace talvenor::editions {
 namespace {
@@ -13,6 +15,8 @@ using namespace std::chrono;
 using testing::BuiltinWithRule;
 using testing::EditionFolders;
 using testing::PublicEdition2026;
+using testing::XmlOf;
+using testing::Zipped;
 namespace fs = std::filesystem;
 
 std::unique_ptr<BankDataEdition> LoadOrFail(const EditionCatalogue& catalogue,
@@ -91,6 +95,18 @@ TEST_F(EditionFolders, ExtendedEditionUsesItsOwnRulesAndLendsThemToLaterPublicOn
   EXPECT_EQ(later->directory.Lookup("37050198")->ibanRule(), 0);
   // The extended edition now ends where the public one begins.
   EXPECT_EQ(catalogue.ValidUntil(extended->source), year{2026} / June / 7);
+}
+
+// The same for an extended edition installed as a ZIP package of the XML
+// form: the catalogue finds its rules by looking into the package.
+TEST_F(EditionFolders, PackedXmlExtendedEditionLendsItsRulesToLaterPublicOnes) {
+  const std::string xml = XmlOf(BuiltinWithRule("37050198", "000000"), "2025-12-08", "2026-03-08");
+  Install(Scratch("blz-xml.zip", Zipped("blz_2025_12_08.xml", xml)), "2025-12-08");
+  Install(PublicEdition2026(), "2026-06-08");
+  const EditionCatalogue catalogue = Catalogue();
+  auto later = LoadOrFail(catalogue, catalogue.InForce(year{2026} / July / 1));
+  EXPECT_EQ(later->rulesFrom, year{2025} / December / 8);
+  EXPECT_EQ(later->directory.Lookup("37050198")->ibanRule(), 0);
 }
 
 TEST_F(EditionFolders, UserEditionsHideSystemOnesOfTheSameDateAndOtherFilesAreIgnored) {
