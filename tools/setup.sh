@@ -15,7 +15,7 @@ build_dir=${1:-build}
 packages=(build-essential cmake ninja-build pkg-config zlib1g-dev libinih-dev
           nlohmann-json3-dev qt6-base-dev libqt6svg6 libgl-dev libcurl4-openssl-dev libxml2-dev
           googletest libgtest-dev libgmock-dev libbenchmark-dev faketime python3 openssl
-          libssl-dev python3-dev pybind11-dev python3-pytest python3-numpy)
+          libssl-dev python3-dev pybind11-dev python3-pytest python3-numpy libzip-dev)
 missing=()
 for package in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then

@@ -16,14 +16,18 @@
 #include "batch/line_reader.h"
 #include "batch/output_files.h"
 #include "batch/record_loop.h"
-#include "batch/separated_values.h"
 #include "batch/temporary_files.h"
 #include "core/iban_check.h"
 #include "platform/display_text.h"
+#include "platform/separated_values.h"
 #include "platform/utf8.h"
 
 namespace talvenor::batch {
 namespace {
+
+using platform::AppendField;
+using platform::kFieldSeparator;
+using platform::SeparatedLine;
 
 constexpr std::string_view kResultColumns =
     "Bankleitzahl;Kontonummer;Bankname;BIC;Ergebnis;Ergebniscode";

@@ -2,7 +2,7 @@
 // UTF-8 table of results.
 //
 // The input holds one IBAN a line, or it is a ";"-separated table with a
-// header line, one of whose columns holds the IBAN (separated_values.h
+// header line, one of whose columns holds the IBAN (platform/separated_values.h
 // says how fields are read and written). It is plain or gzip-compressed,
 // in UTF-8 (a byte order mark at its start is dropped), and cut into lines
 // as the batch run cuts them (line_reader.h: line feed or carriage return

@@ -13,7 +13,9 @@
 // deletion mark is set. Names are converted to UTF-8.
 //
 // Reading is strict: a file with a single malformed line is refused as a
-// whole, with a German message that names the line and the field.
+// whole, with a German message that names the line and the field. The
+// fields are checked and the records built as for every form of the file
+// (bank_entries.h); file_form.h reads a file in whichever form it comes.
 #ifndef TALVENOR_EDITIONS_BANK_CODE_FILE_H_
 #define TALVENOR_EDITIONS_BANK_CODE_FILE_H_
 
@@ -34,8 +36,8 @@ inline constexpr int kExtendedLineWidth = 174;
 // The forms the central bank publishes the same content in.
 enum class FileForm : std::uint8_t {
   kText,  // fixed-width lines (this file's reader)
-  kXml,   // one XML document whose header states the validity
-  kCsv,   // ";"-separated values with a header line
+  kXml,   // one XML document whose header states the validity (xml_form.h)
+  kCsv,   // ";"-separated values with a header line (csv_form.h)
 };
 
 struct BankCodeFile {

@@ -11,6 +11,7 @@
 #include "editions/builtin_directory.h"
 #include "editions/checksum.h"
 #include "editions/edition_provenance.h"
+#include "editions/file_form.h"
 #include "platform/display_text.h"
 #include "platform/error_text.h"
 #include "platform/whole_file.h"
@@ -98,8 +99,13 @@ bool ReadEditionFile(const EditionSource& source, BankCodeFile& file, std::strin
     }
     text = read.contents;
   }
+  // The built-in edition is known to be fixed-width text; any other file is
+  // read in the form its content shows.
   std::string fault;
-  if (!ReadBankCodeFile(text, file, fault)) {
+  const bool wellFormed = source.origin == EditionOrigin::kBuiltIn
+                              ? ReadBankCodeFile(text, file, fault)
+                              : ReadAnyBankCodeFile(text, file, fault);
+  if (!wellFormed) {
     error = "Die Bankleitzahlendatei " + FileName(source) +
             " ist fehlerhaft und wird nicht verwendet:\n" + fault;
     return false;
@@ -140,6 +146,10 @@ std::optional<int> RuleOf(const std::vector<RuleNumber>& rules, std::uint32_t ba
 }
 
 }  // namespace
+
+bool PeekRuleNumbers(const EditionSource& source) {
+  return source.origin == EditionOrigin::kBuiltIn || PeekRuleNumbers(source.path);
+}
 
 BankDataEdition MakeEdition(const EditionSource& source, BankCodeFile file,
                             const std::vector<RuleNumber>* rules, std::optional<Date> rulesFrom) {

@@ -76,10 +76,11 @@ struct BankDataEdition {
 inline constexpr std::size_t kMaxBankCodeFileSize = 64u << 20;
 
 // Reads and checks the file of `source` (the compiled-in text for the
-// built-in edition). False with a German `error` naming the file when it
-// cannot be read or is malformed. A file that states no validity of its
-// own takes the one its download page stated, when the record of where it
-// came from (edition_provenance.h) still describes it.
+// built-in edition) in the form its content shows (file_form.h). False
+// with a German `error` naming the file when it cannot be read or is
+// malformed. A file that states no validity of its own takes the one its
+// download page stated, when the record of where it came from
+// (edition_provenance.h) still describes it.
 bool ReadEditionFile(const EditionSource& source, BankCodeFile& file, std::string& error);
 
 // Why `file` could not be read (`read` is the failed reading), as a German
@@ -90,6 +91,11 @@ std::string BankCodeFileReadFailure(const std::filesystem::path& file,
 // The width of the first line of `source`'s file, or 0 when it cannot be
 // read; a cheap look that reads no more than the first line.
 int PeekLineWidth(const EditionSource& source);
+
+// Whether the file of `source` names IBAN rule numbers, as far as a cheap
+// look at its start shows (file_form.h: PeekRuleNumbers); always for the
+// built-in edition.
+bool PeekRuleNumbers(const EditionSource& source);
 
 // Builds an edition from its checked file. A public file's banks take the
 // rule numbers of `rules` (ascending; those of an extended edition which

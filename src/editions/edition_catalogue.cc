@@ -145,7 +145,7 @@ std::vector<RuleNumber> EditionCatalogue::LoadRuleSource(const EditionSource& so
   // them.
   for (auto it = editions_.rbegin(); it != editions_.rend(); ++it) {
     if (it->origin == EditionOrigin::kBuiltIn || Earlier(source.validFrom, it->validFrom) ||
-        it->path == source.path || PeekLineWidth(*it) != kExtendedLineWidth) {
+        it->path == source.path || !PeekRuleNumbers(*it)) {
       continue;
     }
     BankCodeFile extended;

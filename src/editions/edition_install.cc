@@ -6,6 +6,8 @@
 #include "editions/checksum.h"
 #include "editions/edition_provenance.h"
 #include "editions/edition_report.h"
+#include "editions/file_form.h"
+#include "editions/zip_package.h"
 #include "platform/clock.h"
 #include "platform/display_text.h"
 #include "platform/error_text.h"
@@ -125,11 +127,27 @@ std::string SourceOf(const InstallRequest& request) {
 
 bool PrepareEdition(const InstallRequest& request, const EditionCatalogue& catalogue,
                     PreparedEdition& prepared, std::string& refusal) {
+  std::string arrived;
+  if (!ReadBytes(request, arrived, refusal)) return false;
+  // A ZIP package is stored unpacked: the edition is the file inside. Its
+  // name may carry the start date the package's name lacks.
   std::string bytes;
-  if (!ReadBytes(request, bytes, refusal)) return false;
-  BankCodeFile file;
+  fs::path named = request.file;
   std::string fault;
-  if (!ReadBankCodeFile(bytes, file, fault)) {
+  if (IsZipPackage(arrived)) {
+    PackedFile packed;
+    if (!UnpackSingleFile(arrived, packed, fault)) {
+      refusal = Refusal("Die Datei " + Shown(request.file) +
+                        " ist keine gültige Bankleitzahlendatei:\n" + fault);
+      return false;
+    }
+    bytes = std::move(packed.bytes);
+    if (!DateFromEditionFileName(named.filename().string())) named = packed.name;
+  } else {
+    bytes = arrived;
+  }
+  BankCodeFile file;
+  if (!ReadAnyBankCodeFile(bytes, file, fault)) {
     refusal = Refusal("Die Datei " + Shown(request.file) +
                       " ist keine gültige Bankleitzahlendatei:\n" + fault);
     return false;
@@ -141,7 +159,7 @@ bool PrepareEdition(const InstallRequest& request, const EditionCatalogue& catal
   std::vector<std::string>& warnings = prepared.warnings;
   std::string error;
   const std::optional<Date> start =
-      EditionStartDate(request.file, request.validFrom, stated, error, warnings);
+      EditionStartDate(named, request.validFrom, stated, error, warnings);
   if (!start) {
     prepared.startDateMissing = !request.validFrom && !stated.from;
     refusal = Refusal(error);
@@ -178,14 +196,15 @@ bool PrepareEdition(const InstallRequest& request, const EditionCatalogue& catal
 
   Provenance provenance;
   provenance.source = SourceOf(request);
-  provenance.sourceSha256 = Sha256Hex(request.bytes ? *request.bytes : bytes);
+  provenance.sourceSha256 = Sha256Hex(arrived);
   provenance.fileSha256 = Sha256Hex(bytes);
   provenance.received = platform::UtcTimestamp();
   provenance.statedFrom = request.pageValidity.from;
   provenance.statedUntil = request.pageValidity.until;
 
-  prepared.description =
-      "Die Bankleitzahlendatei " + Shown(request.file) + " (" + std::string(FormText(form)) + ")";
+  prepared.description = "Die Bankleitzahlendatei " + Shown(request.file) + " (" +
+                         std::string(FormText(form)) +
+                         (IsZipPackage(arrived) ? ", aus einem ZIP-Paket" : "") + ")";
   std::string& text = prepared.report;
   text.clear();
   if (replaced != nullptr) {

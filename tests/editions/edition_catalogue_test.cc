@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include "editions/bank_lines.h"
 #include "editions/checksum.h"
 #include "editions/edition_provenance.h"
 #include "editions/edition_test_support.h"
+#include "editions/zip_packer.h"
 
 namespace talvenor::editions {
 namespace {
@@ -15,6 +17,8 @@ using namespace std::chrono;
 using testing::BuiltinWithRule;
 using testing::EditionFolderTest;
 using testing::PublicEdition2026;
+using testing::XmlOf;
+using testing::Zipped;
 namespace fs = std::filesystem;
 
 std::unique_ptr<BankDataEdition> LoadOrFail(const EditionCatalogue& catalogue,
@@ -95,6 +99,18 @@ TEST_F(EditionFolderTest, ExtendedEditionUsesItsOwnRulesAndLendsThemToLaterPubli
   // The extended edition ends with its quarter, not where the public one
   // begins: the quarter of March 2026 is missing.
   EXPECT_EQ(catalogue.ValidUntil(extended->source, std::nullopt), year{2026} / March / 8);
+}
+
+// The same for an extended edition installed as a ZIP package of the XML
+// form: the catalogue finds its rules by looking into the package.
+TEST_F(EditionFolderTest, PackedXmlExtendedEditionLendsItsRulesToLaterPublicOnes) {
+  const std::string xml = XmlOf(BuiltinWithRule("37050198", "000000"), "2025-12-08", "2026-03-08");
+  Install(Scratch("blz-xml.zip", Zipped("blz_2025_12_08.xml", xml)), "2025-12-08");
+  Install(PublicEdition2026(), "2026-06-08");
+  const EditionCatalogue catalogue = Catalogue();
+  auto later = LoadOrFail(catalogue, catalogue.InForce(year{2026} / July / 1));
+  EXPECT_EQ(later->rulesFrom, year{2025} / December / 8);
+  EXPECT_EQ(later->directory.Lookup("37050198")->ibanRule(), 0);
 }
 
 TEST_F(EditionFolderTest, UserEditionsHideSystemOnesOfTheSameDateAndOtherFilesAreIgnored) {

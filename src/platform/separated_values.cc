@@ -1,8 +1,8 @@
-#include "batch/separated_values.h"
+#include "platform/separated_values.h"
 
 #include <cstring>
 
-namespace talvenor::batch {
+namespace talvenor::platform {
 
 bool SeparatedLine::Split(std::string_view line) {
   fields_.clear();
@@ -67,4 +67,4 @@ void AppendField(std::string& out, std::string_view value) {
   out += '"';
 }
 
-}  // namespace talvenor::batch
+}  // namespace talvenor::platform

@@ -1,5 +1,5 @@
 // ";"-separated lines with double quotes, as tables are read and written
-// by the IBAN file check.
+// by the IBAN file check and as the central bank's CSV form is read.
 //
 // Reading: fields are separated by ";". A field that begins with a double
 // quote is quoted: it runs to the next quote that is not doubled, may hold
@@ -10,14 +10,14 @@
 // back to its fields.
 // Writing: a field holding ";" or a double quote goes in quotes, its quotes
 // doubled; every other field is written as it is.
-#ifndef TALVENOR_BATCH_SEPARATED_VALUES_H_
-#define TALVENOR_BATCH_SEPARATED_VALUES_H_
+#ifndef TALVENOR_PLATFORM_SEPARATED_VALUES_H_
+#define TALVENOR_PLATFORM_SEPARATED_VALUES_H_
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace talvenor::batch {
+namespace talvenor::platform {
 
 inline constexpr char kFieldSeparator = ';';
 
@@ -40,6 +40,6 @@ class SeparatedLine {
 // Appends `value` to `out` as a field, quoted where it must be.
 void AppendField(std::string& out, std::string_view value);
 
-}  // namespace talvenor::batch
+}  // namespace talvenor::platform
 
-#endif  // TALVENOR_BATCH_SEPARATED_VALUES_H_
+#endif  // TALVENOR_PLATFORM_SEPARATED_VALUES_H_

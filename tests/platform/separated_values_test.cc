@@ -1,12 +1,12 @@
 // Reading and writing ";"-separated fields with quotes.
-#include "batch/separated_values.h"
+#include "platform/separated_values.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-namespace talvenor::batch {
+namespace talvenor::platform {
 namespace {
 
 using V = std::vector<std::string>;
@@ -56,4 +56,4 @@ TEST(SeparatedValues, WrittenFieldsReadBackAsThemselves) {
 }
 
 }  // namespace
-}  // namespace talvenor::batch
+}  // namespace talvenor::platform
