@@ -12,7 +12,9 @@
 
 #include "editions/checksum.h"
 #include "editions/edition_provenance.h"
+#include "editions/bank_lines.h"
 #include "editions/edition_test_support.h"
+#include "editions/zip_packer.h"
 #include "support/https_test_server.h"
 
 namespace talvenor::editions {
@@ -249,6 +251,41 @@ TEST_F(UpdateTest, CancellingChangesNothing) {
   EXPECT_EQ(result.outcome, UpdateOutcome::kCancelled);
   EXPECT_FALSE(observer.steps.empty());
   EXPECT_FALSE(fs::exists(user_ / "blz_2026_06_08.txt"));
+}
+
+TEST_F(UpdateTest, OfOneEditionInSeveralFormsTheXmlOneIsInstalledWithItsOwnValidity) {
+  // The extended edition as XML: its rule numbers are used, its header
+  // states the validity, the page says nothing.
+  const std::string extended = testing::BuiltinWithRule("37050198", "000000");
+  server_->AddFile("blz-aktuell-xml-zip-data.zip",
+                   testing::Zipped("blz-aktuell-xml-data.xml",
+                                   testing::XmlOf(extended, "2026-06-08", "2026-09-06")));
+  server_->AddFile("page.html",
+                   Page({{"Bankleitzahlendateien", {kTxt, "blz-aktuell-xml-zip-data.zip"}}}));
+  const UpdateResult result = Update("/page.html");
+  ASSERT_EQ(result.outcome, UpdateOutcome::kInstalled) << result.report;
+  EXPECT_EQ(test_support::FileNames(user_),
+            (std::vector<std::string>{"blz_2026_06_08.xml", "blz_2026_06_08.xml.source"}));
+  // Only the preferred form was fetched.
+  for (const std::string& path : Fetched()) EXPECT_NE(path, std::string("/") + kTxt);
+  std::vector<std::string> warnings;
+  const auto edition = Catalogue().LoadInForce(year{2026} / July / 1, warnings);
+  EXPECT_EQ(edition->form, FileForm::kXml);
+  EXPECT_EQ(edition->validUntil, year{2026} / September / 6);
+  EXPECT_EQ(edition->directory.Lookup("37050198")->ibanRule(), 0);
+  EXPECT_EQ(edition->directory.ruleOrigin(*edition->directory.Lookup("37050198")),
+            RuleOrigin::kEdition);
+}
+
+TEST_F(UpdateTest, AnXmlFileWhoseValidityContradictsTheScheduleIsRefused) {
+  server_->AddFile("blz-aktuell-xml-data.xml",
+                   testing::XmlOf(testing::BuiltinWithRule("37050198", "000000"), "2026-06-08",
+                                  "2026-12-31"));
+  server_->AddFile("page.html", Page({{"", {"blz-aktuell-xml-data.xml"}}}));
+  const UpdateResult result = Update("/page.html");
+  EXPECT_EQ(result.outcome, UpdateOutcome::kFailed);
+  EXPECT_TRUE(Contains(result.report, "planmäßig gilt sie bis zum 06.09.2026")) << result.report;
+  EXPECT_FALSE(fs::exists(user_));
 }
 
 }  // namespace
