@@ -11,8 +11,9 @@
 #
 # The program runs under Xvfb with the openbox window manager, each start
 # with a settings folder of its own, at a chosen date, with no program on
-# its PATH (so opening a document or the browser fails and says so) and a
-# local stand-in update server. The environment variable
+# its PATH (so opening a document or the browser fails and says so), a
+# local stand-in update server and a local stand-in for the central bank's
+# download page. The environment variable
 # TALVENOR_SCREENSHOT_DIR makes the program photograph every modal window
 # and close it (src/app/screenshot_hook.h); after the disclaimer the main
 # dialog walks through its commands (src/app/screenshot_tour.cc).
@@ -96,6 +97,24 @@ waitfor "$work/proxy.port"
 update_host=localhost:$(head -n 1 "$work/server.port")
 proxy=http://127.0.0.1:$(head -n 1 "$work/proxy.port")
 
+# The download page of the bank data, served from here: "aktuell.html"
+# offers the edition of 03.06.2024, sent slowly so that its progress can be
+# photographed; "kaputt.html" links a file that is not there.
+mkdir -p "$work/page"
+cp "$root/tests/data/blz_2026_06_08.txt" "$work/page/blz-aktuell-txt-data.txt"
+page() {
+  printf '<html><body><h1>Bankleitzahlen</h1><p>gültig vom 03.06.2024 bis 08.09.2024</p>
+<ul><li><a href="%s">Bankleitzahlendatei ungepackt (TXT)</a></li></ul></body></html>\n' \
+    "$2" >"$work/page/$1"
+}
+page aktuell.html /slow/blz-aktuell-txt-data.txt
+page kaputt.html /status/404/blz-aktuell-txt-data.txt
+python3 "$root/tests/support/file_server.py" --root "$work/page" --cert "$work/server.pem" \
+  --key "$work/server.key" >"$work/page.port" 2>/dev/null &
+pids+=($!)
+waitfor "$work/page.port"
+bank_pages=https://localhost:$(head -n 1 "$work/page.port")
+
 # Two program folders: one with the help document and the licence terms
 # beside the program, one without.
 mkdir -p "$work/with-docs" "$work/without-docs"
@@ -112,13 +131,15 @@ printf 'DE;;;;;37050198;1234567897;;;;;\n' >"$work/Daten/IBANHIN.csv"
 
 failed=0
 # shoot RUN DATE PROGRAM_FOLDER EXPECTED_STATUS [NAME=VALUE...]: one start
-# of the program at DATE; its pictures go to OUT_DIR as RUN_*.png.
+# of the program at DATE; its pictures go to OUT_DIR as RUN_*.png. The
+# bank data is updated from the page $bank_page (default kaputt.html).
 shoot() {
   local run=$1 date=$2 folder=$3 expected=$4
   shift 4
   local pictures=$work/pictures/$run config=$work/config/$run
   mkdir -p "$pictures" "$config/Korvane"
-  printf '[SETTINGS]\nPATH=\nUPDATE=1\n' >"$config/Korvane/Talvenor.ini"
+  printf '[SETTINGS]\nPATH=\nUPDATE=1\nBLZSEITE=%s/%s\n' "$bank_pages" "${bank_page:-kaputt.html}" \
+    >"$config/Korvane/Talvenor.ini"
   local status=0
   (cd "$work/Daten" && timeout 120 env -i DISPLAY="$display" HOME="$work/home" \
       PATH="$work/nobin" LANG=de_DE.UTF-8 XDG_RUNTIME_DIR="$work/runtime" \
@@ -142,8 +163,11 @@ shoot() {
 
 # The starts: the update offer (declined), the disclaimer and the whole tour;
 # the proxy's question; help and licence terms missing; the data set
-# expired by 1 day (the question answered Yes: the browser cannot be
-# started) and by 15 days.
+# expired by 1 day (the questions answered Yes: the update of the bank data
+# fails, the browser cannot be started) and by 15 days (the offer to update
+# declined); expired by 15 days with the update accepted: its progress and
+# report, then the disclaimer, the main dialog and the about box with the
+# new edition.
 shoot main "2024-05-15 10:00:00" "$work/with-docs" 0
 shoot proxy "2024-05-15 10:00:00" "$work/with-docs" 0 \
   https_proxy="$proxy" TALVENOR_SCREENSHOT_STEPS=none
@@ -151,6 +175,8 @@ shoot no_documents "2024-05-15 10:00:00" "$work/without-docs" 0 \
   TALVENOR_SCREENSHOT_STEPS=help,about_licence TALVENOR_UPDATE_HOST=localhost:1
 shoot expired_1_day "2024-06-03 10:00:00" "$work/with-docs" 3 TALVENOR_SCREENSHOT_ANSWER=yes
 shoot expired_15_days "2024-06-17 10:00:00" "$work/with-docs" 3
+bank_page=aktuell.html shoot expired_update "2024-06-17 10:00:00" "$work/with-docs" 0 \
+  TALVENOR_SCREENSHOT_ANSWER=yes TALVENOR_SCREENSHOT_STEPS=empty,about TALVENOR_UPDATE_HOST=localhost:1
 
 echo "Pictures in $out:"
 ls -1 "$out"

@@ -10,15 +10,12 @@ using editions::InstallRequest;
 using editions::InstallResult;
 using editions::IsoDate;
 using editions::LatestScheduledStart;
-namespace {
 
 std::string WithWarnings(const std::vector<std::string>& warnings, const std::string& text) {
   std::string all;
   for (const std::string& warning : warnings) all += "Warnung: " + warning + "\n\n";
   return all + text;
 }
-
-}  // namespace
 
 bool InstallBankDataInteractively(UserInterface& ui, BankData& data,
                                   const std::filesystem::path& folder) {

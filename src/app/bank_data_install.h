@@ -6,6 +6,8 @@
 #define TALVENOR_APP_BANK_DATA_INSTALL_H_
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "app/bank_data.h"
 #include "app/user_interface.h"
@@ -17,6 +19,10 @@ namespace talvenor::app {
 // whether an edition was installed.
 bool InstallBankDataInteractively(UserInterface& ui, BankData& data,
                                   const std::filesystem::path& folder);
+
+// `text` with each of `warnings` before it as a paragraph "Warnung: ...",
+// as the reports of an install or update are shown.
+std::string WithWarnings(const std::vector<std::string>& warnings, const std::string& text);
 
 // The question put when neither the file nor its name states the start.
 inline constexpr const char* kStartDateQuestion =

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "app/bank_data.h"
 #include "app/program_version.h"
 #include "editions/https_download.h"
 #include "platform/display_text.h"
@@ -38,6 +39,23 @@ editions::UpdateResult RunBankDataUpdate(const std::string& pageUrl,
   request.today = today;
   request.force = force;
   return editions::UpdateEditions(request, catalogue, downloader, observer);
+}
+
+editions::UpdateResult UpdateFromConfiguredPage(const std::filesystem::path& folder,
+                                                editions::Date today,
+                                                editions::UpdateObserver& observer) {
+  const std::string url = BankDataPageUrl(std::nullopt);
+  if (std::string problem = PageUrlProblem(url); !problem.empty()) {
+    editions::UpdateResult refused;
+    refused.outcome = editions::UpdateOutcome::kFailed;
+    refused.report =
+        "Die Bankleitzahlendateien können nicht aktualisiert werden; es wurde nichts "
+        "geändert.\n" +
+        problem + "\n";
+    return refused;
+  }
+  return RunBankDataUpdate(url, folder, editions::EditionOrigin::kInstalled,
+                           PlatformCatalogueFor(folder), today, false, &observer);
 }
 
 int RunUpdateBankData(const Command& command, const std::filesystem::path& folder,

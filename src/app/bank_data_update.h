@@ -7,6 +7,7 @@
 #define TALVENOR_APP_BANK_DATA_UPDATE_H_
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -32,6 +33,20 @@ editions::UpdateResult RunBankDataUpdate(const std::string& pageUrl,
                                          const editions::EditionCatalogue& catalogue,
                                          editions::Date today, bool force,
                                          editions::UpdateObserver* observer);
+
+// An update of the bank data into `folder` on `today`, reporting to
+// `observer` (which may cancel it): UpdateFromConfiguredPage, or a
+// stand-in in tests.
+using BankDataUpdateFunction = std::function<editions::UpdateResult(
+    const std::filesystem::path& folder, editions::Date today, editions::UpdateObserver& observer)>;
+
+// The update the main window and the start-up run: from the download page
+// BankDataPageUrl(std::nullopt) into the user's `folder`, among the
+// editions known now, without forcing. A page address that is no https
+// address fails it, with the reason in the report.
+editions::UpdateResult UpdateFromConfiguredPage(const std::filesystem::path& folder,
+                                                editions::Date today,
+                                                editions::UpdateObserver& observer);
 
 // --update-bank-data [--from URL] [--system] [--force]: the report on
 // `out` (warnings and failures on `err`). Exit status 0 installed or

@@ -20,6 +20,18 @@ std::string ExpiredText(Date dataValidUntil) {
          " gültig!";
 }
 
+std::string UpdateOfferText(Date dataValidUntil) {
+  return ExpiredText(dataValidUntil) +
+         "\n\nDie aktuelle Bankleitzahlendatei kann jetzt von der Deutschen Bundesbank geladen "
+         "werden.\nWollen Sie die Bankleitzahlendatei jetzt aktualisieren?";
+}
+
+std::string StillExpiredText(Date dataValidUntil) {
+  return "Auch nach der Aktualisierung gibt es keine Bankleitzahlendatei, die heute gilt:\n"
+         "die verwendete gilt nur bis zum " +
+         GermanDate(dataValidUntil) + ".";
+}
+
 std::optional<ExpiryNotice> ExpiryNoticeFor(int days, Date dataValidUntil) {
   if (days < 1) return std::nullopt;
   ExpiryNotice notice;

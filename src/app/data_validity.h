@@ -1,7 +1,8 @@
 // The validity of the bank data in force. The data is valid until the end
 // of its DataValidUntil day (the last day of the edition in force); from
 // one whole day after that day's start the program urges an update, from
-// fifteen whole days it insists.
+// fifteen whole days it insists. Before either it offers to load the
+// current bank data at once.
 #ifndef TALVENOR_APP_DATA_VALIDITY_H_
 #define TALVENOR_APP_DATA_VALIDITY_H_
 
@@ -26,6 +27,13 @@ struct ExpiryNotice {
 // The first line of every expiry message: "Die Daten dieser Applikation
 // waren nur bis zum 02.06.2024 gültig!".
 std::string ExpiredText(editions::Date dataValidUntil);
+
+// The offer put to a person before the expiry notice, whatever the data's
+// age: ExpiredText, then whether to update the bank data now.
+std::string UpdateOfferText(editions::Date dataValidUntil);
+
+// Said when an update left the data in force still expired.
+std::string StillExpiredText(editions::Date dataValidUntil);
 
 // The notice for `days` after `dataValidUntil`, or nothing while the data
 // is valid (days < 1).

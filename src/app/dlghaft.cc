@@ -19,7 +19,23 @@ void LoadBuiltInResources() {
   (void)registered;
 }
 
-CDlghaft::CDlghaft(QWidget* parent) : QDialog(parent) {
+namespace {
+
+// The disclaimer document with the edition in use filled in; the texts
+// are escaped, since a file's path may hold any character.
+QString DisclaimerHtml(QString html, const editions::EditionSource& edition,
+                       editions::Date validUntil) {
+  html.replace("@EDITION@",
+               QString::fromStdString(editions::DescribeEdition(edition)).toHtmlEscaped());
+  html.replace("@VALID_UNTIL@", QString::fromStdString(editions::GermanDate(validUntil)));
+  return html;
+}
+
+}  // namespace
+
+CDlghaft::CDlghaft(const editions::EditionSource& edition, editions::Date validUntil,
+                   QWidget* parent)
+    : QDialog(parent) {
   LoadBuiltInResources();
   setObjectName("disclaimer");
   setWindowTitle("Haftungsausschluss");
@@ -31,7 +47,9 @@ CDlghaft::CDlghaft(QWidget* parent) : QDialog(parent) {
   document_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   document_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   QFile file(kDisclaimerResource);
-  if (file.open(QIODevice::ReadOnly)) document_->setHtml(QString::fromUtf8(file.readAll()));
+  if (file.open(QIODevice::ReadOnly)) {
+    document_->setHtml(DisclaimerHtml(QString::fromUtf8(file.readAll()), edition, validUntil));
+  }
   // About one page: room for some 70 characters by 24 lines.
   const QFontMetrics metrics = document_->fontMetrics();
   document_->setMinimumSize(metrics.horizontalAdvance('x') * 75, metrics.lineSpacing() * 24);

@@ -1,10 +1,13 @@
 // The disclaimer: the program's liability terms, shown every time the main
 // dialog opens. Accepting it ("Haftungsausschluss akzeptieren") lets the
 // person go on; anything else ends the program. Acceptance is not stored.
+// It names the bank-data edition in use and the last day it is valid.
 #ifndef TALVENOR_APP_DLGHAFT_H_
 #define TALVENOR_APP_DLGHAFT_H_
 
 #include <QDialog>
+
+#include "editions/bank_data_edition.h"
 
 class QTextBrowser;
 
@@ -22,7 +25,9 @@ class CDlghaft : public QDialog {
   Q_OBJECT
 
  public:
-  explicit CDlghaft(QWidget* parent = nullptr);
+  // `edition` is the bank-data edition in use, valid until `validUntil`.
+  CDlghaft(const editions::EditionSource& edition, editions::Date validUntil,
+           QWidget* parent = nullptr);
 
   // The read-only view that shows the document (empty when the document
   // is not built in).

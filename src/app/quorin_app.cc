@@ -11,6 +11,7 @@
 #include <iostream>
 #include <system_error>
 
+#include "app/bank_data_update_ui.h"
 #include "app/batch_command.h"
 #include "app/data_validity.h"
 #include "app/display_check.h"
@@ -21,6 +22,7 @@
 #include "app/screenshot_hook.h"
 #include "batch/record_loop.h"
 #include "platform/clock.h"
+#include "platform/data_folders.h"
 #include "platform/program_folder.h"
 #include "platform/user_settings.h"
 
@@ -90,7 +92,7 @@ int CQuorinApp::InitInstance(const std::vector<std::string>& arguments,
   platform::TakeOverFormerSettings();
 
   // Days since the data in force expired.
-  const int days = DaysAfterDataValidUntil(bankData_.DataValidUntil(), bankData_.Now());
+  const int days = DaysExpired();
 
   MycomandInfo commandInfo;
   commandInfo.ParseCommandLine(arguments);
@@ -148,9 +150,12 @@ void CQuorinApp::ShowBankDataWarnings() {
   Ui().ShowMessage(text);
 }
 
+int CQuorinApp::DaysExpired() const {
+  return DaysAfterDataValidUntil(bankData_.DataValidUntil(), bankData_.Now());
+}
+
 std::optional<int> CQuorinApp::EndForExpiredData(int days, bool batchMode, bool silent) {
-  const std::optional<ExpiryNotice> notice = ExpiryNoticeFor(days, bankData_.DataValidUntil());
-  if (!notice) return std::nullopt;
+  if (!ExpiryNoticeFor(days, bankData_.DataValidUntil())) return std::nullopt;
   // A batch run ends at once; a person is told, and may be allowed to go on.
   if (batchMode) {
     if (!silent) {
@@ -161,6 +166,14 @@ std::optional<int> CQuorinApp::EndForExpiredData(int days, bool batchMode, bool 
     return kExitExpired;
   }
   StartWindowSystem();
+  // The update is offered first and at any age of the data, so no one is
+  // kept from the current data because the window never opens.
+  if (UpdateExpiredData()) return std::nullopt;
+  // The update may have brought a newer edition that has expired as well:
+  // its own date and age decide what follows.
+  const std::optional<ExpiryNotice> notice =
+      ExpiryNoticeFor(DaysExpired(), bankData_.DataValidUntil());
+  if (!notice) return std::nullopt;
   bool goOn = false;
   if (notice->askYesNo) {
     goOn = !Ui().AskYesNo(notice->text);
@@ -170,6 +183,28 @@ std::optional<int> CQuorinApp::EndForExpiredData(int days, bool batchMode, bool 
   if (goOn) return std::nullopt;
   OpenInBrowser();
   return kExitExpired;
+}
+
+bool CQuorinApp::UpdateExpiredData() {
+  // A file given for this run stays in use whatever is installed.
+  if (bankData_.edition().source.origin == editions::EditionOrigin::kGiven) return false;
+  if (!Ui().AskYesNo(UpdateOfferText(bankData_.DataValidUntil()))) return false;
+  const editions::UpdateOutcome outcome = UpdateBankData();
+  if (DaysExpired() < 1) return true;
+  // A failure or a cancel has been told already; here the update worked
+  // but brought nothing that is valid today.
+  if (outcome == editions::UpdateOutcome::kInstalled ||
+      outcome == editions::UpdateOutcome::kCurrent) {
+    Ui().ShowMessage(StillExpiredText(bankData_.DataValidUntil()));
+  }
+  return false;
+}
+
+editions::UpdateOutcome CQuorinApp::UpdateBankData() {
+  const BankDataUpdateFunction update = seams_.updateBankData
+                                            ? seams_.updateBankData
+                                            : BankDataUpdateFunction(UpdateFromConfiguredPage);
+  return UpdateBankDataInteractively(Ui(), bankData_, platform::UserDataFolder(), update).outcome;
 }
 
 int CQuorinApp::RunInteractive(const std::vector<std::string>& parameters) {

@@ -17,6 +17,10 @@
 //      opened;
 //   3  the data set has expired: a batch run converted nothing, or the
 //      expiry message ended the interactive start.
+//
+// An interactive start with expired data first offers to update the bank
+// data from the central bank's download page; when the data in force is
+// valid afterwards, the start goes on with it.
 #ifndef TALVENOR_APP_QUORIN_APP_H_
 #define TALVENOR_APP_QUORIN_APP_H_
 
@@ -29,6 +33,7 @@
 #include <vector>
 
 #include "app/bank_data.h"
+#include "app/bank_data_update.h"
 #include "app/update_check.h"
 #include "app/user_interface.h"
 #include "core/bank_directory.h"
@@ -56,6 +61,7 @@ struct AppSeams {
   UserInterface* ui = nullptr;                       // null: QtUserInterface
   std::optional<std::filesystem::path> programPath;  // null: platform::ProgramPath()
   UpdateCheckFunction checkForUpdate;                // empty: the online check
+  BankDataUpdateFunction updateBankData;             // empty: UpdateFromConfiguredPage
 };
 
 class CQuorinApp {
@@ -94,6 +100,10 @@ class CQuorinApp {
   // Asks the update server for the current version (the "UPDATE" setting
   // may switch it off); fills `updateUrl` from the page.
   std::string CheckForUpdate(std::string& updateUrl);
+  // Updates the bank data in the user's edition folder from the download
+  // page while the person watches, and tells what came of it
+  // (bank_data_update_ui.h); afterwards Data() is the edition then in force.
+  editions::UpdateOutcome UpdateBankData();
   // Opens `address` in the web browser, or the default update page when
   // `address` is empty; on failure shows "Ihr Internet Browser kann nicht
   // gestartet werden!". Returns whether the browser was started.
@@ -120,11 +130,17 @@ class CQuorinApp {
   int RunInteractive(const std::vector<std::string>& parameters);
   // Shows the bank data's warnings, if any, in one message box.
   void ShowBankDataWarnings();
+  // Whole days since the data in force expired (DaysAfterDataValidUntil).
+  int DaysExpired() const;
   // For data in force that expired `days` ago: a batch run says so on
-  // stderr (unless `silent`) and ends; a person is told and, within the
-  // first fourteen days, may choose to go on. The exit status when the run
-  // ends here; nothing when it goes on (also while the data is valid).
+  // stderr (unless `silent`) and ends; a person is offered the update and,
+  // when the data is still expired, told so and, within the first fourteen
+  // days, may choose to go on. The exit status when the run ends here;
+  // nothing when it goes on (also while the data is valid).
   std::optional<int> EndForExpiredData(int days, bool batchMode, bool silent);
+  // Offers the update of expired data and runs it when accepted; true when
+  // the data in force is valid afterwards.
+  bool UpdateExpiredData();
 
   int& argc_;
   char** argv_;

@@ -17,6 +17,7 @@
 
 #include "app/about_dlg.h"
 #include "app/bank_data_install.h"
+#include "app/bank_data_update_ui.h"
 #include "app/dialog_look.h"
 #include "app/dlghaft.h"
 #include "app/iban_check_dlg.h"
@@ -164,7 +165,7 @@ QHBoxLayout* CQuorinDlg::LayOutButtonRow() {
 
 QMenuBar* CQuorinDlg::CreateHelpMenu() {
   // The commands needed now and then (the help document, the IBAN check,
-  // installing a bank-code file, the about box) sit in a small menu
+  // installing a bank-code file or updating the bank data, the about box) sit in a small menu
   // "Hilfe", so the buttons are left for the daily work.
   auto* menuBar = new QMenuBar(this);
   QMenu* helpMenu = menuBar->addMenu("&Hilfe");
@@ -173,6 +174,7 @@ QMenuBar* CQuorinDlg::CreateHelpMenu() {
   helpMenu->addSeparator();
   helpMenu->addAction(kIbanCheckMenuText, this, &CQuorinDlg::OnCheckIban);
   helpMenu->addAction(kLoadBankDataMenuText, this, &CQuorinDlg::OnLoadBankData);
+  helpMenu->addAction(kUpdateBankDataMenuText, this, &CQuorinDlg::OnUpdateBankData);
   helpMenu->addAction(kAboutMenuText, this, &CQuorinDlg::OnAbout);
   return menuBar;
 }
@@ -317,6 +319,8 @@ void CQuorinDlg::OnLoadBankData() {
   InstallBankDataInteractively(app_.Ui(), app_.Data(), platform::UserDataFolder());
 }
 
+void CQuorinDlg::OnUpdateBankData() { app_.UpdateBankData(); }
+
 void CQuorinDlg::OnCheckIban() {
   // The edition in force now: an install from the menu may have replaced it.
   IbanCheckDialog check(app_.Data(), this);
@@ -342,7 +346,10 @@ void CQuorinDlg::OnCheckUpdate() {
 }
 
 void CQuorinDlg::OnDisclaimer() {
-  CDlghaft disclaimer(this);
+  // The disclaimer names the edition in use, which may be one installed
+  // or updated since the program was built.
+  const editions::BankDataEdition& edition = app_.Data().edition();
+  CDlghaft disclaimer(edition.source, edition.validUntil, this);
   if (disclaimer.exec() != QDialog::Accepted) {
     reject();
     return;

@@ -42,16 +42,17 @@ class CQuorinDlg : public QDialog {
   void SetInputFile(const std::string& path);
 
   // The commands. Buttons, keys and the menu call them; so do tests.
-  void OnOK();            // "IBAN berechnen", Enter: the single conversion
-  void OnBrowse();        // "Durchsuchen ...": choose the IBANHIN file
-  void OnCreateOutput();  // "IBANRUECK Datei": convert the IBANHIN file
-  void OnSettings();      // "Einstellungen"
-  void OnHelp();          // "Hilfe", F1: the help document beside the program
-  void OnAbout();         // "&Info über Talvenor..." in the menu "Hilfe"
-  void OnLoadBankData();  // "Bankleitzahlendatei laden..." in the menu "Hilfe"
-  void OnCheckIban();     // "IBAN prüfen..." in the menu "Hilfe"
-  void OnCheckUpdate();   // queued after the dialog is first shown
-  void OnDisclaimer();    // queued after the update check
+  void OnOK();              // "IBAN berechnen", Enter: the single conversion
+  void OnBrowse();          // "Durchsuchen ...": choose the IBANHIN file
+  void OnCreateOutput();    // "IBANRUECK Datei": convert the IBANHIN file
+  void OnSettings();        // "Einstellungen"
+  void OnHelp();            // "Hilfe", F1: the help document beside the program
+  void OnAbout();           // "&Info über Talvenor..." in the menu "Hilfe"
+  void OnLoadBankData();    // "Bankleitzahlendatei laden..." in the menu "Hilfe"
+  void OnUpdateBankData();  // "Bankleitzahlendatei aktualisieren" in the menu "Hilfe"
+  void OnCheckIban();       // "IBAN prüfen..." in the menu "Hilfe"
+  void OnCheckUpdate();     // queued after the dialog is first shown
+  void OnDisclaimer();      // queued after the update check
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -19,6 +19,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/progress_dlg.h"
+
 namespace talvenor::app {
 
 using editions::Date;
@@ -187,6 +189,11 @@ bool QtUserInterface::AskProxyCredentials(std::string& user, std::string& passwo
   user = userField->text().toStdString();
   password = passwordField->text().toStdString();
   return true;
+}
+
+void QtUserInterface::RunWithProgress(const std::string& title, const ProgressTask& task) {
+  ProgressDialog dialog(title, Owner());
+  dialog.Run(task);
 }
 
 }  // namespace talvenor::app

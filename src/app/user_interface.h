@@ -1,6 +1,7 @@
 // Everything the application shell asks of a person or of the desktop:
 // message boxes, file and folder pickers, opening addresses and documents,
-// proxy credentials. The dialogs and the start-up talk to a person only
+// proxy credentials, and long tasks that a person watches and may cancel.
+// The dialogs and the start-up talk to a person only
 // through this interface, so tests put a fake in its place and never block
 // on a window. QtUserInterface is the one real implementation.
 //
@@ -10,7 +11,9 @@
 #ifndef TALVENOR_APP_USER_INTERFACE_H_
 #define TALVENOR_APP_USER_INTERFACE_H_
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -22,6 +25,24 @@ namespace talvenor::app {
 
 // The application title: caption of every message box.
 inline constexpr const char* kApplicationTitle = "Talvenor";
+
+// What a long task tells the person watching it, and how it learns that
+// the person wants it to stop. A task run by RunWithProgress may call it
+// from any thread.
+class ProgressSink {
+ public:
+  virtual ~ProgressSink() = default;
+  // The step under way ("Die Download-Seite wird gelesen ...").
+  virtual void Step(const std::string& text) = 0;
+  // Bytes of the step's transfer received so far and expected (0: unknown).
+  virtual void Bytes(std::uint64_t received, std::uint64_t expected) = 0;
+  // True once the person has asked to cancel. The task then stops as soon
+  // as it can; the window stays until it has.
+  virtual bool Cancelled() const = 0;
+};
+
+// A task run while its progress is shown.
+using ProgressTask = std::function<void(ProgressSink&)>;
 
 class UserInterface {
  public:
@@ -62,6 +83,13 @@ class UserInterface {
 
   // Asks for the proxy's user name and password; false when declined.
   virtual bool AskProxyCredentials(std::string& user, std::string& password) = 0;
+
+  // Runs `task` while a window with the caption `title` shows its progress
+  // and a button "Abbrechen", and returns when the task has returned (also
+  // when the person cancelled: the task sees it in ProgressSink::Cancelled).
+  // The window cannot be closed while the task runs. An exception of the
+  // task is passed on to the caller.
+  virtual void RunWithProgress(const std::string& title, const ProgressTask& task) = 0;
 };
 
 // The save-file question of a batch run, put to a person through `ui`.
@@ -105,6 +133,9 @@ class QtUserInterface : public UserInterface {
   bool OpenUrl(const std::string& url) override;
   bool OpenFile(const std::filesystem::path& file) override;
   bool AskProxyCredentials(std::string& user, std::string& password) override;
+  // The task runs on a thread of its own while the window's event loop runs
+  // (progress_dlg.h).
+  void RunWithProgress(const std::string& title, const ProgressTask& task) override;
 };
 
 }  // namespace talvenor::app

@@ -152,9 +152,11 @@ TEST_F(ScreenshotTour, WalksThroughEveryWindowOfTheMainDialog) {
 
 TEST_F(ScreenshotTour, ExpiredDataShowsItsMessagesAndEnds) {
   // The real clock lies more than 15 days after the data's validity date:
-  // the OK-only message, then the browser, which cannot be started here.
+  // the offer to update (declined), the OK-only message, then the browser,
+  // which cannot be started here.
   EXPECT_EQ(Run(""), 3);
-  EXPECT_EQ(Pictures(), (std::vector<std::string>{"01_start_message.png", "02_start_message.png"}));
+  EXPECT_EQ(Pictures(), (std::vector<std::string>{"01_start_question.png", "02_start_message.png",
+                                                  "03_start_message.png"}));
 }
 
 }  // namespace

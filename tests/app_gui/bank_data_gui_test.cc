@@ -5,6 +5,7 @@
 
 #include "app/about_dlg.h"
 #include "app/bank_data_install.h"
+#include "app/data_validity.h"
 #include "app/quorin_dlg.h"
 #include "editions/edition_report.h"
 #include "gui_test_support.h"
@@ -42,19 +43,22 @@ TEST_F(BankDataWindow, ExpiryFollowsTheInstalledEdition) {
   EXPECT_EQ(dialogsRun_, 1);
   EXPECT_TRUE(ui_.messages.empty());
 
+  // The offer to update is declined both times.
   ui_ = FakeUi();
-  ui_.yesNoAnswers.push_back(false);  // "No": go on with the old data
+  ui_.yesNoAnswers = {false, false};  // "No": go on with the old data
   EXPECT_EQ(Start(At(year{2026} / September / 7)), kExitDone);
-  ASSERT_EQ(ui_.messages.size(), 1u);
-  EXPECT_TRUE(ui_.messages[0].yesNo);
-  EXPECT_TRUE(ui_.messages[0].text.starts_with(
+  ASSERT_EQ(ui_.messages.size(), 2u);
+  EXPECT_EQ(ui_.messages[0].text, UpdateOfferText(year{2026} / September / 6));
+  EXPECT_TRUE(ui_.messages[1].yesNo);
+  EXPECT_TRUE(ui_.messages[1].text.starts_with(
       "Die Daten dieser Applikation waren nur bis zum 06.09.2026 gültig!\n\nSie sollten"));
 
   ui_ = FakeUi();
   EXPECT_EQ(Start(At(year{2026} / September / 21)), kExitExpired);
-  ASSERT_EQ(ui_.messages.size(), 1u);
-  EXPECT_FALSE(ui_.messages[0].yesNo);
-  EXPECT_TRUE(ui_.messages[0].text.starts_with(
+  ASSERT_EQ(ui_.messages.size(), 2u);
+  EXPECT_EQ(ui_.messages[0].text, UpdateOfferText(year{2026} / September / 6));
+  EXPECT_FALSE(ui_.messages[1].yesNo);
+  EXPECT_TRUE(ui_.messages[1].text.starts_with(
       "Die Daten dieser Applikation waren nur bis zum 06.09.2026 gültig!\n\nUm das Update"));
   EXPECT_EQ(dialogsRun_, 0);
 }
@@ -64,7 +68,7 @@ TEST_F(BankDataWindow, DamagedEditionIsShownBeforeTheExpiryItCauses) {
   const fs::path stored = Editions() / "blz_2026_06_08.txt";
   fs::resize_file(stored, fs::file_size(stored) - 50);
   EXPECT_EQ(Start(At(year{2026} / July / 1)), kExitExpired);
-  ASSERT_EQ(ui_.messages.size(), 2u);
+  ASSERT_EQ(ui_.messages.size(), 3u);
   EXPECT_NE(ui_.messages[0].text.find("ist fehlerhaft und wird nicht verwendet"),
             std::string::npos);
   EXPECT_NE(ui_.messages[0].text.find("Stattdessen wird die Ausgabe vom 04.03.2024"),
@@ -72,6 +76,8 @@ TEST_F(BankDataWindow, DamagedEditionIsShownBeforeTheExpiryItCauses) {
   // The built-in edition keeps its own end: the damaged one counts for
   // nothing and stretches nothing.
   EXPECT_TRUE(ui_.messages[1].text.starts_with(
+      "Die Daten dieser Applikation waren nur bis zum 02.06.2024 gültig!"));
+  EXPECT_TRUE(ui_.messages[2].text.starts_with(
       "Die Daten dieser Applikation waren nur bis zum 02.06.2024 gültig!"));
 }
 

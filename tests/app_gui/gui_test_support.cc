@@ -10,6 +10,16 @@
 
 namespace talvenor::app::testing {
 
+BankDataUpdateFunction UnexpectedUpdate() {
+  return [](const fs::path&, editions::Date, editions::UpdateObserver&) {
+    ADD_FAILURE() << "a bank-data update ran that the test did not expect";
+    editions::UpdateResult result;
+    result.outcome = editions::UpdateOutcome::kFailed;
+    result.report = "unerwartete Aktualisierung";
+    return result;
+  };
+}
+
 void TestApp::RunMainDialog(CQuorinDlg& dialog) {
   ++dialogsRun;
   inputFieldAtStart = dialog.findChild<QLineEdit*>("inputFile")->text().toStdString();
@@ -52,7 +62,7 @@ std::string ShellTest::ReadFile(const fs::path& path) {
 int ShellTest::WithMainDialog(const std::function<void(CQuorinDlg&)>& body,
                               UpdateCheckFunction check,
                               const std::vector<std::string>& arguments) {
-  TestApp app(ui_, programPath_, std::move(check));
+  TestApp app(ui_, programPath_, std::move(check), updateBankData_);
   app.onDialog = body;
   app_ = &app;
   const int status = app.InitInstance(arguments);

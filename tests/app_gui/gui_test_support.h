@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
+#include <cstdint>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -98,6 +99,30 @@ class FakeUi : public UserInterface {
     reports.emplace_back(title, text);
   }
 
+  // RunWithProgress runs the task at once, on the calling thread; its sink
+  // records what the window would show and answers Cancelled() with
+  // `cancelProgress`.
+  bool cancelProgress = false;
+  std::vector<std::string> progressTitles;
+  std::vector<std::string> progressSteps;
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> progressBytes;  // received, expected
+  void RunWithProgress(const std::string& title, const ProgressTask& task) override {
+    progressTitles.push_back(title);
+    class Sink final : public ProgressSink {
+     public:
+      explicit Sink(FakeUi& ui) : ui_(ui) {}
+      void Step(const std::string& text) override { ui_.progressSteps.push_back(text); }
+      void Bytes(std::uint64_t received, std::uint64_t expected) override {
+        ui_.progressBytes.emplace_back(received, expected);
+      }
+      bool Cancelled() const override { return ui_.cancelProgress; }
+
+     private:
+      FakeUi& ui_;
+    } sink(*this);
+    task(sink);
+  }
+
   std::vector<std::string> Texts() const {
     std::vector<std::string> texts;
     for (const Shown& shown : messages) texts.push_back(shown.text);
@@ -118,12 +143,18 @@ inline UpdateCheckFunction ServerNames(std::string version, std::string url) {
   };
 }
 
+// A bank-data update that fails the test: the one the tests' starts have
+// unless they give their own, so none ever goes to the network.
+BankDataUpdateFunction UnexpectedUpdate();
+
 // The application object with the main dialog handed to `onDialog`
 // instead of being run.
 class TestApp : public CQuorinApp {
  public:
-  TestApp(FakeUi& ui, const fs::path& programPath, UpdateCheckFunction check = NoNewVersion())
-      : CQuorinApp(argc_, argv_, AppSeams{&ui, programPath, std::move(check)}) {}
+  TestApp(FakeUi& ui, const fs::path& programPath, UpdateCheckFunction check = NoNewVersion(),
+          BankDataUpdateFunction updateBankData = UnexpectedUpdate())
+      : CQuorinApp(argc_, argv_,
+                   AppSeams{&ui, programPath, std::move(check), std::move(updateBankData)}) {}
 
   std::function<void(CQuorinDlg&)> onDialog;
   int dialogsRun = 0;
@@ -163,6 +194,8 @@ class ShellTest : public ::testing::Test {
   fs::path folder_;       // everything of this test lives here
   fs::path programPath_;  // folder_/bin/talvenor (the file itself need not exist)
   FakeUi ui_;
+  // The bank-data update of WithMainDialog's start.
+  BankDataUpdateFunction updateBankData_ = UnexpectedUpdate();
 
  private:
   std::optional<platform::ScopedClockOverride> clock_;

@@ -21,6 +21,10 @@ const std::string kExpiredAskText =
     "\nSie sollten ein Update durchführen, bevor Sie die Applikation weiter verwenden.\n"
     "Wählen Sie \"Ja\", um ein Update zu installieren und folgen Sie den Anweisungen\n"
     "der nachfolgenden Internetseite.\n\nWollen Sie jetzt das Update installieren?";
+const std::string kUpdateOfferText =
+    "Die Daten dieser Applikation waren nur bis zum 02.06.2024 gültig!\n"
+    "\nDie aktuelle Bankleitzahlendatei kann jetzt von der Deutschen Bundesbank geladen werden.\n"
+    "Wollen Sie die Bankleitzahlendatei jetzt aktualisieren?";
 const std::string kExpiredForceText =
     "Die Daten dieser Applikation waren nur bis zum 02.06.2024 gültig!\n"
     "\nUm das Update zu installieren, führen Sie bitte die Anweisungen aus,\n"
@@ -46,13 +50,14 @@ class StartUp : public ShellTest {
   const LocalDateTime valid_ = At(year{2024} / June / 2, 23, 59);
 };
 
-// Every row of the validity table, interactive start.
+// Every row of the validity table, interactive start. Expired data is
+// first met by the offer to update, here declined.
 TEST_F(StartUp, ExpiryRowsInteractive) {
   struct Case {
     const char* what;
     LocalDateTime now;
     std::optional<bool> answer;  // Yes/No answer; nothing: no question expected
-    const std::string* text;     // expected message, or null for none
+    const std::string* text;     // expected message after the offer, or null for none
     bool yesNo;
     bool browser;
     bool dialog;
@@ -73,6 +78,7 @@ TEST_F(StartUp, ExpiryRowsInteractive) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     ui_ = FakeUi();
+    ui_.yesNoAnswers.push_back(false);  // the offer to update
     if (c.answer) ui_.yesNoAnswers.push_back(*c.answer);
     const int status = Start(c.now);
     EXPECT_EQ(status, c.status);
@@ -80,10 +86,13 @@ TEST_F(StartUp, ExpiryRowsInteractive) {
     if (c.text == nullptr) {
       EXPECT_TRUE(ui_.messages.empty());
     } else {
-      ASSERT_EQ(ui_.messages.size(), 1u);
-      EXPECT_EQ(ui_.messages[0].text, *c.text);
-      EXPECT_EQ(ui_.messages[0].yesNo, c.yesNo);
+      ASSERT_EQ(ui_.messages.size(), 2u);
+      EXPECT_EQ(ui_.messages[0].text, kUpdateOfferText);
+      EXPECT_TRUE(ui_.messages[0].yesNo);
+      EXPECT_EQ(ui_.messages[1].text, *c.text);
+      EXPECT_EQ(ui_.messages[1].yesNo, c.yesNo);
     }
+    EXPECT_TRUE(ui_.progressTitles.empty());
     if (c.browser) {
       ASSERT_EQ(ui_.openedUrls.size(), 1u);
       EXPECT_EQ(ui_.openedUrls[0], DefaultUpdatePageUrl(ConfiguredUpdateServer()));
@@ -98,7 +107,7 @@ TEST_F(StartUp, BrowserThatCannotStartIsReported) {
   ui_.urlsOpen = false;
   EXPECT_EQ(Start(At(year{2024} / June / 17)), kExitExpired);
   EXPECT_EQ(ui_.Texts(),
-            (std::vector<std::string>{kExpiredForceText,
+            (std::vector<std::string>{kUpdateOfferText, kExpiredForceText,
                                       "Ihr Internet Browser kann nicht gestartet werden!"}));
   EXPECT_EQ(dialogsRun_, 0);
 }

@@ -10,9 +10,9 @@
 #include <csignal>
 #include <regex>
 
+#include "editions/bank_lines.h"
 #include "editions/checksum.h"
 #include "editions/edition_provenance.h"
-#include "editions/bank_lines.h"
 #include "editions/edition_test_support.h"
 #include "editions/zip_packer.h"
 #include "support/https_test_server.h"
@@ -278,9 +278,9 @@ TEST_F(UpdateTest, OfOneEditionInSeveralFormsTheXmlOneIsInstalledWithItsOwnValid
 }
 
 TEST_F(UpdateTest, AnXmlFileWhoseValidityContradictsTheScheduleIsRefused) {
-  server_->AddFile("blz-aktuell-xml-data.xml",
-                   testing::XmlOf(testing::BuiltinWithRule("37050198", "000000"), "2026-06-08",
-                                  "2026-12-31"));
+  server_->AddFile(
+      "blz-aktuell-xml-data.xml",
+      testing::XmlOf(testing::BuiltinWithRule("37050198", "000000"), "2026-06-08", "2026-12-31"));
   server_->AddFile("page.html", Page({{"", {"blz-aktuell-xml-data.xml"}}}));
   const UpdateResult result = Update("/page.html");
   EXPECT_EQ(result.outcome, UpdateOutcome::kFailed);

@@ -19,6 +19,8 @@ names the file:
   /cut/NAME            announces the file's length, sends its first half,
                        then closes the connection
   /chunked/NAME        sends the file in chunks without announcing a length
+  /slow/NAME           announces the file's length and sends it in 40 pieces,
+                       one every 0.1 s (for watching a progress display)
 
 With --log, every request is appended to that file as one JSON line with
 the path and the request's headers.
@@ -68,7 +70,7 @@ def handler_class(args):
             if mode == "redirect-http":
                 port = self.server.server_address[1]
                 return self.redirect("http://localhost:%d/%s" % (port, rest))
-            name = rest if mode in ("stall", "cut", "chunked") else path.lstrip("/")
+            name = rest if mode in ("stall", "cut", "chunked", "slow") else path.lstrip("/")
             body = self.read_file(name)
             if body is None:
                 return self.answer(404, b"no such file\n")
@@ -78,6 +80,8 @@ def handler_class(args):
                 return self.send_half(body, stall=False)
             if mode == "chunked":
                 return self.send_chunked(body)
+            if mode == "slow":
+                return self.send_slowly(body)
             return self.answer(200, body)
 
         def log_request_line(self):
@@ -118,6 +122,14 @@ def handler_class(args):
             if stall:
                 time.sleep(300)
             self.close_connection = True
+
+        def send_slowly(self, body):
+            self.head(200, len(body))
+            piece = max(1, -(-len(body) // 40))
+            for start in range(0, len(body), piece):
+                self.wfile.write(body[start:start + piece])
+                self.wfile.flush()
+                time.sleep(0.1)
 
         def send_chunked(self, body):
             self.head(200, None, [("Transfer-Encoding", "chunked")])
