@@ -4,7 +4,9 @@
 # The package installs below /usr: the program in /usr/lib/talvenor with
 # its help and licence terms, the link /usr/bin/talvenor, the desktop entry
 # and icon, the manual page and completion, the library with its headers,
-# CMake and pkg-config files, and the Python module.
+# CMake and pkg-config files, and the Python module; and the systemd units
+# of the daily system-wide update in /lib/systemd/system, whose timer the
+# package enables.
 
 find_program(TALVENOR_GZIP gzip REQUIRED)
 
@@ -85,7 +87,15 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "python3, python3-numpy")
 # The shared library in /usr/lib needs the linker cache refreshed after
 # installing and removing; the dpkg trigger does that once per run.
 file(WRITE ${PROJECT_BINARY_DIR}/package-doc/triggers "activate-noawait ldconfig\n")
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/package-doc/triggers)
+# The maintainer scripts enable the daily update's timer on the first
+# install, start and stop it where systemd runs, and on purge remove its
+# state and the system-wide bank data in /var/lib/talvenor.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+  ${PROJECT_BINARY_DIR}/package-doc/triggers
+  ${PROJECT_SOURCE_DIR}/data/debian/postinst
+  ${PROJECT_SOURCE_DIR}/data/debian/prerm
+  ${PROJECT_SOURCE_DIR}/data/debian/postrm)
+# Maintainer scripts 0755, the other control files 0644.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)
 
