@@ -7,12 +7,13 @@
 #
 # Install: the program, Talvenor.pdf and talvenor.txt go into one folder
 # (TALVENOR_PROGRAM_DIR, by default /opt/talvenor itself); a symbolic link on
-# the PATH, the desktop entry and the icon go into the locations of the cache
-# variables below (by default below /usr/local). Relative locations are taken
-# below the prefix. Absolute locations are used when installing into the
-# configured prefix; an install into another prefix (cmake --install
-# --prefix DIR, a staged or test install) puts them below DIR instead (bin,
-# share/applications, share/icons/...), so it never writes outside DIR.
+# the PATH, the desktop entry, the icon and the systemd units of the daily
+# system-wide update go into the locations of the cache variables below (by
+# default below /usr/local). Relative locations are taken below the prefix.
+# Absolute locations are used when installing into the configured prefix;
+# an install into another prefix (cmake --install --prefix DIR, a staged or
+# test install) puts them below DIR instead (bin, share/applications,
+# share/icons/..., lib/systemd/system), so it never writes outside DIR.
 # DESTDIR is honoured.
 
 # ---- Build: help document and licence terms beside the executable --------
@@ -73,6 +74,16 @@ set(TALVENOR_APPLICATIONS_DIR "${share_dir}/applications" CACHE STRING
   "Folder for the desktop entry talvenor.desktop (relative: below the prefix)")
 set(TALVENOR_ICON_DIR "${share_dir}/icons/hicolor/scalable/apps" CACHE STRING
   "Folder for the icon talvenor.svg (relative: below the prefix)")
+# The units of the daily update stay off until an administrator enables
+# the timer; the Debian package enables it. Beside a program in its own
+# folder under /opt they go where systemd looks for local units.
+if(TALVENOR_PROGRAM_DIR STREQUAL ".")
+  set(unit_dir "/usr/local/lib/systemd/system")
+else()
+  set(unit_dir "lib/systemd/system")
+endif()
+set(TALVENOR_SYSTEMD_UNIT_DIR "${unit_dir}" CACHE STRING
+  "Folder for talvenor-update.service and talvenor-update.timer (relative: below the prefix)")
 
 # The program's own folder under /opt is the prefix itself; installed into
 # another prefix (a package's /usr, or cmake --install --prefix DIR) the
@@ -102,6 +113,8 @@ set(TALVENOR_PROGRAM_DIR \"${program_destination}\")
 set(TALVENOR_LINK_DIR \"${TALVENOR_LINK_DIR}\")
 set(TALVENOR_APPLICATIONS_DIR \"${TALVENOR_APPLICATIONS_DIR}\")
 set(TALVENOR_ICON_DIR \"${TALVENOR_ICON_DIR}\")
+set(TALVENOR_SYSTEMD_UNIT_DIR \"${TALVENOR_SYSTEMD_UNIT_DIR}\")
+set(TALVENOR_SYSTEMD_UNIT_SOURCES \"${PROJECT_SOURCE_DIR}/data/systemd/talvenor-update.service;${PROJECT_SOURCE_DIR}/data/systemd/talvenor-update.timer\")
 set(TALVENOR_DESKTOP_SOURCE \"${PROJECT_SOURCE_DIR}/data/talvenor.desktop\")
 set(TALVENOR_ICON_SOURCE \"${PROJECT_SOURCE_DIR}/data/talvenor.svg\")
 set(TALVENOR_STAGING_DIR \"${PROJECT_BINARY_DIR}/install-staging\")

@@ -4,7 +4,9 @@
 # The package installs below /usr: the program in /usr/lib/talvenor with
 # its help and licence terms, the link /usr/bin/talvenor, the desktop entry
 # and icon, the manual page and completion, the library with its headers,
-# CMake and pkg-config files, and the Python module.
+# CMake and pkg-config files, and the Python module; and the systemd units
+# of the daily system-wide update in /lib/systemd/system, whose timer the
+# package enables.
 
 find_program(TALVENOR_GZIP gzip REQUIRED)
 
@@ -85,11 +87,34 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "python3, python3-numpy")
 # The shared library in /usr/lib needs the linker cache refreshed after
 # installing and removing; the dpkg trigger does that once per run.
 file(WRITE ${PROJECT_BINARY_DIR}/package-doc/triggers "activate-noawait ldconfig\n")
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/package-doc/triggers)
+# The maintainer scripts enable the daily update's timer on the first
+# install, start and stop it where systemd runs, and on purge remove its
+# state and the system-wide bank data in /var/lib/talvenor.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+  ${PROJECT_BINARY_DIR}/package-doc/triggers
+  ${PROJECT_SOURCE_DIR}/data/debian/postinst
+  ${PROJECT_SOURCE_DIR}/data/debian/prerm
+  ${PROJECT_SOURCE_DIR}/data/debian/postrm)
+# Maintainer scripts 0755, the other control files 0644.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)
 
 if(TALVENOR_BUILD_TESTS)
   add_test(NAME option_docs COMMAND bash ${PROJECT_SOURCE_DIR}/tools/check_option_docs.sh
     $<TARGET_FILE:talvenor> ${TALVENOR_MAN_SOURCE} ${PROJECT_SOURCE_DIR}/data/completion/talvenor)
+  # The units of the daily update as systemd reads them, and the update run
+  # as the service runs it, within its sandbox. Each is skipped (77) where
+  # its tools are missing. The sanitizers' runtimes make system calls of
+  # their own, so only a plain build's program is held to the sandbox.
+  set(talvenor_service ${PROJECT_SOURCE_DIR}/data/systemd/talvenor-update.service)
+  add_test(NAME systemd_units COMMAND bash ${PROJECT_SOURCE_DIR}/tools/check_systemd_units.sh
+    --program $<TARGET_FILE:talvenor> ${talvenor_service}
+    ${PROJECT_SOURCE_DIR}/data/systemd/talvenor-update.timer)
+  set_tests_properties(systemd_units PROPERTIES SKIP_RETURN_CODE 77)
+  if(NOT TALVENOR_SANITIZE AND NOT TALVENOR_SANITIZE_THREAD)
+    add_test(NAME update_sandbox COMMAND bash ${PROJECT_SOURCE_DIR}/tools/check_update_sandbox.sh
+      $<TARGET_FILE:talvenor> ${talvenor_service} ${PROJECT_SOURCE_DIR}/tests/support/file_server.py
+      ${PROJECT_SOURCE_DIR}/tests/data/blz_2026_06_08.txt)
+    set_tests_properties(update_sandbox PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
+  endif()
 endif()
