@@ -102,8 +102,9 @@ std::optional<std::string> QtUserInterface::AskFolder(const std::string& title,
 }
 
 std::optional<std::string> QtUserInterface::AskBankCodeFile() {
-  return Chosen(QFileDialog::getOpenFileName(Owner(), "Bankleitzahlendatei laden", QString(),
-                                             "Bankleitzahlendateien (*.txt);;Alle Dateien (*)"));
+  return Chosen(QFileDialog::getOpenFileName(
+      Owner(), "Bankleitzahlendatei laden", QString(),
+      "Bankleitzahlendateien (*.txt *.xml *.csv *.zip);;Alle Dateien (*)"));
 }
 
 std::optional<Date> QtUserInterface::AskDate(const std::string& question, Date proposed) {

@@ -1,5 +1,8 @@
 #include "editions/edition_install.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <memory>
 #include <system_error>
 
@@ -223,6 +226,7 @@ bool PrepareEdition(const InstallRequest& request, const EditionCatalogue& catal
   prepared.bytes = std::move(bytes);
   prepared.provenance = ProvenanceText(provenance);
   prepared.alreadyExpired = edition->ExpiredOn(request.today);
+  prepared.forAllUsers = request.origin == EditionOrigin::kSystem;
   return true;
 }
 
@@ -230,13 +234,20 @@ bool StoreEditions(const fs::path& folder, const std::vector<PreparedEdition>& e
                    std::string& error) {
   if (editions.empty()) return true;
   std::error_code ignored;
-  fs::create_directories(folder, ignored);
+  const bool forAllUsers = editions.front().forAllUsers;
+  if (fs::create_directories(folder, ignored) && forAllUsers) {
+    fs::permissions(folder,
+                    fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                        fs::perms::others_read | fs::perms::others_exec,
+                    ignored);
+  }
   // Every file complete on disk under a temporary name first, ...
   std::vector<std::unique_ptr<platform::PendingReplacement>> pending;
   int failure = 0;
   const auto stage = [&](const fs::path& target, std::string_view bytes) {
     auto file = std::make_unique<platform::PendingReplacement>();
     failure = file->Create(target.string(), "talvenor-install");
+    if (failure == 0 && forAllUsers && ::fchmod(file->descriptor(), 0644) != 0) failure = errno;
     if (failure == 0) failure = file->Write(bytes);
     if (failure == 0) failure = file->Finish();
     pending.push_back(std::move(file));

@@ -39,12 +39,12 @@ struct InstallRequest {
   EditionOrigin origin = EditionOrigin::kInstalled;
   // The file's bytes when they are already in memory (a download); the
   // file is not read then, `file` only names it.
-  std::optional<std::string> bytes;
+  std::optional<std::string> bytes{};
   // What the download page said about the file's validity.
-  StatedValidity pageValidity;
+  StatedValidity pageValidity{};
   // Where the bytes came from, for the record kept beside the edition (an
   // address); empty: the absolute path of `file`.
-  std::string source;
+  std::string source{};
 };
 
 // A file that passed every check, ready to be stored.
@@ -59,7 +59,10 @@ struct PreparedEdition {
   // size, when it applies and what changed.
   std::string report;
   std::vector<std::string> warnings;
-  bool alreadyExpired = false;    // its validity ended before `today`
+  bool alreadyExpired = false;  // its validity ended before `today`
+  // Stored for every user of the machine: readable by all, whatever the
+  // umask of the process that installs it.
+  bool forAllUsers = false;
   bool startDateMissing = false;  // refused only for want of a start date
 };
 

@@ -204,5 +204,21 @@ TEST_F(EditionFolderTest, AnExpiredEditionIsInstalledWithANoteAndItsOrigin) {
   EXPECT_FALSE(provenance->received.empty());
 }
 
+TEST_F(EditionFolderTest, AnEditionForAllUsersIsReadableByAllWhateverTheUmask) {
+  const mode_t previous = ::umask(077);
+  InstallRequest request{PublicEdition2026(), std::nullopt, system_, year{2026} / July / 1};
+  request.origin = EditionOrigin::kSystem;
+  const InstallResult result = InstallEdition(request, Catalogue());
+  ::umask(previous);
+  ASSERT_TRUE(result.installed) << result.message;
+  for (const fs::path& file : {result.storedAt, ProvenancePath(result.storedAt)}) {
+    EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                  fs::perms::others_read)
+        << file;
+  }
+  EXPECT_EQ(fs::status(system_).permissions() & fs::perms::others_exec, fs::perms::others_exec);
+}
+
 }  // namespace
 }  // namespace talvenor::editions
