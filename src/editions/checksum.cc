@@ -16,7 +16,7 @@ std::string Sha256Hex(std::string_view bytes) {
   }
   static constexpr char kHex[] = "0123456789abcdef";
   std::string text;
-  text.reserve(2 * size);
+  text.reserve(std::size_t{2} * size);
   for (unsigned int i = 0; i < size; ++i) {
     text += kHex[digest[i] >> 4];
     text += kHex[digest[i] & 0x0F];
