@@ -33,6 +33,10 @@ import sys
 import threading
 import time
 
+# The serving loop is the download tests' file server's.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from file_server import serve  # noqa: E402
+
 UPDATE_PAGE_PATH = "/update/orvexupd.htm"
 log_lock = threading.Lock()
 
@@ -150,23 +154,6 @@ def proxy_handler(args):
     return Handler
 
 
-def end_with_parent():
-    """Ends the server when the test that started it is gone, even when the
-    test died without terminating it."""
-    parent = os.getppid()
-    while os.getppid() == parent:
-        time.sleep(0.5)
-    os._exit(0)
-
-
-class Server(socketserver.ThreadingTCPServer):
-    daemon_threads = True
-    allow_reuse_address = True
-
-    def handle_error(self, request, client_address):
-        pass  # a client that gives up (e.g. on the certificate) is expected
-
-
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--mode", default="https",
@@ -190,18 +177,8 @@ def main():
         handler = proxy_handler(args)
     else:
         handler = SilentHandler
-    server = Server(("127.0.0.1", 0), handler)
-    if args.mode in ("https", "trickle", "tls-silent"):
-        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-        context.load_cert_chain(args.cert, args.key)
-        # The handshake runs in the handler's thread, so a client that
-        # rejects the certificate does not hold up the accept loop.
-        server.socket = context.wrap_socket(server.socket, server_side=True,
-                                            do_handshake_on_connect=False)
-    threading.Thread(target=end_with_parent, daemon=True).start()
-    print(server.server_address[1], flush=True)
-    server.serve_forever()
-
+    tls = (args.cert, args.key) if args.mode in ("https", "trickle", "tls-silent") else None
+    serve(handler, tls)
 
 if __name__ == "__main__":
     sys.exit(main())

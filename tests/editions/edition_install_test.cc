@@ -3,15 +3,13 @@
 #include "editions/edition_install.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <csignal>
 
 #include "editions/checksum.h"
 #include "editions/edition_provenance.h"
 #include "editions/edition_test_support.h"
+#include "support/file_size_limit.h"
 
 namespace talvenor::editions {
 namespace {
@@ -127,18 +125,14 @@ TEST_F(EditionFolderTest, EveryRefusalLeavesTheInstalledEditionsAsTheyWere) {
 TEST_F(EditionFolderTest, FailedWriteLeavesNothingBehind) {
   Install(PublicEdition2026(), "2026-06-08");
   const auto before = UserFiles();
-  // A file size limit below the file's size makes the copy fail half-way,
-  // as a full disk would.
-  struct rlimit saved {};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-  const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-  struct rlimit small = saved;
-  small.rlim_cur = 100000;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const InstallResult result = InstallEdition(
-      InstallRequest{PublicEdition2026(), "2026-09-07", user_, year{2026} / July / 1}, Catalogue());
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, previousHandler);
+  // A file size limit below the file's size makes storing it fail
+  // half-way, as a full disk would.
+  const InstallResult result = [&] {
+    const test_support::ScopedFileSizeLimit limit(100000);
+    return InstallEdition(
+        InstallRequest{PublicEdition2026(), "2026-09-07", user_, year{2026} / July / 1},
+        Catalogue());
+  }();
   EXPECT_FALSE(result.installed);
   EXPECT_TRUE(Contains(result.message, "kann nicht in")) << result.message;
   EXPECT_TRUE(Contains(result.message, "Datei zu groß")) << result.message;

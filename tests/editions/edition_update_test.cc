@@ -5,9 +5,7 @@
 #include "editions/edition_update.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <regex>
 
 #include "editions/bank_lines.h"
@@ -15,6 +13,7 @@
 #include "editions/edition_provenance.h"
 #include "editions/edition_test_support.h"
 #include "editions/zip_packer.h"
+#include "support/file_size_limit.h"
 #include "support/https_test_server.h"
 
 namespace talvenor::editions {
@@ -227,17 +226,12 @@ TEST_F(UpdateTest, AnUntrustedCertificateIsRefused) {
 
 TEST_F(UpdateTest, AFullDiskStoresNothing) {
   server_->AddFile("page.html", SamplePage("gültig vom 08.06.2026 bis 06.09.2026"));
-  // A file size limit below the file's size makes storing it fail half-way,
-  // as a full disk would.
-  struct rlimit saved {};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-  const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-  struct rlimit small = saved;
-  small.rlim_cur = 100000;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const UpdateResult result = Update("/page.html");
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, previousHandler);
+  // A file size limit below the file's size makes storing it fail
+  // half-way, as a full disk would.
+  const UpdateResult result = [&] {
+    const test_support::ScopedFileSizeLimit limit(100000);
+    return Update("/page.html");
+  }();
   EXPECT_EQ(result.outcome, UpdateOutcome::kFailed);
   EXPECT_TRUE(Contains(result.report, "Datei zu groß")) << result.report;
   EXPECT_TRUE(test_support::FileNames(user_).empty());

@@ -158,6 +158,23 @@ class Server(socketserver.ThreadingTCPServer):
         pass  # a client that gives up (on the certificate, a limit) is expected
 
 
+def serve(handler, tls):
+    """Serves `handler` on 127.0.0.1 with TLS (`tls`: certificate and key
+    files) or without (None): prints the port as the first line of output,
+    then serves until the process that started it is gone."""
+    server = Server(("127.0.0.1", 0), handler)
+    if tls is not None:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(*tls)
+        # The handshake runs in the handler's thread, so a client that
+        # rejects the certificate does not hold up the accept loop.
+        server.socket = context.wrap_socket(server.socket, server_side=True,
+                                            do_handshake_on_connect=False)
+    threading.Thread(target=end_with_parent, daemon=True).start()
+    print(server.server_address[1], flush=True)
+    server.serve_forever()
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--root", required=True)
@@ -167,16 +184,7 @@ def main():
     parser.add_argument("--log")
     args = parser.parse_args()
 
-    server = Server(("127.0.0.1", 0), handler_class(args))
-    if not args.plain:
-        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-        context.load_cert_chain(args.cert, args.key)
-        server.socket = context.wrap_socket(server.socket, server_side=True,
-                                            do_handshake_on_connect=False)
-    threading.Thread(target=end_with_parent, daemon=True).start()
-    print(server.server_address[1], flush=True)
-    server.serve_forever()
-
+    serve(handler_class(args), None if args.plain else (args.cert, args.key))
 
 if __name__ == "__main__":
     sys.exit(main())
